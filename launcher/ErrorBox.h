@@ -1,0 +1,23 @@
+// The error message boxes: string-table texts in a modal box with the error icon.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/MessageText.h"
+
+// The owner of every error box: the splash window while it exists, otherwise none.
+HWND ErrorBoxOwner();
+
+// Shows `text` (or string `textId`) with the platform's default caption. The box's result.
+int ShowErrorBox(HWND owner, const std::wstring& text);
+int ShowErrorBox(HWND owner, UINT textId);
+
+// Loads template `templateId` and every argument that is a string identifier, formats and shows it.
+int ShowFormattedError(HWND owner, UINT templateId, const std::vector<ErrorArg>& args);
+
+// The same, owned by ErrorBoxOwner().
+int ShowErrorBox(UINT textId);
+int ShowFormattedError(UINT templateId, const std::vector<ErrorArg>& args);

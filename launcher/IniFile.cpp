@@ -1,0 +1,90 @@
+#include "launcher/IniFile.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "launcher/ErrorBox.h"
+#include "launcher/IniPaths.h"
+#include "launcher/UniqueResource.h"
+#include "launcher/Win32Text.h"
+#include "resources/resource.h"
+
+uint32_t IniFile::ReadHeader(unsigned char (&header)[4]) {
+    UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    DWORD read = 0;
+    if (!ReadFile(file.get(), header, sizeof header, &read, nullptr)) return GetLastError();
+    return 0;
+}
+
+std::wstring IniFile::GetString(const std::wstring& section, const std::wstring& key) {
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+                                                      static_cast<DWORD>(buffer.size()), path_.c_str());
+        if (length != buffer.size() - 1) return std::wstring(buffer.data(), length);
+        buffer.assign(buffer.size() * 2, L'\0');  // the value may have been cut
+    }
+}
+
+std::vector<std::wstring> IniFile::GetSectionNames() {
+    std::vector<wchar_t> buffer(256);
+    DWORD length;
+    for (;;) {
+        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
+        if (length != buffer.size() - 2) break;
+        buffer.assign(buffer.size() * 2, L'\0');
+    }
+    std::vector<std::wstring> names;
+    size_t start = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (buffer[i] == L'\0') {
+            if (i > start) names.emplace_back(buffer.data() + start, i - start);
+            start = i + 1;
+        }
+    }
+    if (length > start) names.emplace_back(buffer.data() + start, length - start);
+    return names;
+}
+
+bool IniFile::SetString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
+}
+
+bool IniFile::Delete() { return DeleteFileW(path_.c_str()) != FALSE; }
+
+std::wstring LayeredIniFile::GetString(const std::wstring& section, const std::wstring& key) {
+    std::wstring value = IniFile::GetString(section, key);
+    if (!value.empty()) return value;
+    return PlusSectionValue(IniFile::GetString(section + L"+", key));
+}
+
+bool GetModulePath(std::wstring& path) {
+    if (QueryModulePath(nullptr, path)) return true;
+    const DWORD error = GetLastError();
+    ShowFormattedError(IDS_WINDOWS_EXCEPTION, {ErrorArg::StringId(IDS_MODULE_PATH_FAILED), ErrorArg(static_cast<int>(error))});
+    return false;
+}
+
+bool GetIniPath(std::wstring& path) {
+    std::wstring modulePath;
+    if (!GetModulePath(modulePath)) return false;
+    return IniPathFromModulePath(modulePath, path);
+}
+
+std::wstring GetAppDataFolder() {
+    std::wstring value;
+    QueryEnvironmentVariable(L"APPDATA", value);
+    return value;
+}
+
+std::wstring MakeUserIniPath(const std::wstring& executablePath, const std::wstring& productName,
+                             const std::wstring& productCode, bool createFolders) {
+    const UserIniLocation location = MakeUserIniLocation(GetAppDataFolder(), productName, productCode, executablePath);
+    if (createFolders) {
+        CreateDirectoryW(location.productFolder.c_str(), nullptr);  // an existing folder is fine
+        CreateDirectoryW(location.codeFolder.c_str(), nullptr);
+    }
+    return location.path;
+}

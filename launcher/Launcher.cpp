@@ -1,0 +1,123 @@
+#include "launcher/Launcher.h"
+
+#include "jre/JreSelection.h"
+#include "launcher/ErrorBox.h"
+#include "launcher/IniFile.h"
+#include "launcher/Win32Text.h"
+#include "resources/resource.h"
+
+namespace {
+
+Launcher* currentLauncher = nullptr;
+
+}  // namespace
+
+HWND ErrorBoxOwner() { return currentLauncher != nullptr ? currentLauncher->splashWindowHandle : nullptr; }
+
+Launcher::Launcher() { currentLauncher = this; }
+
+Launcher* Launcher::Current() { return currentLauncher; }
+
+Launcher::~Launcher() {
+    // The splash window and the virtual machine join the teardown with the run-Java work.
+    StopListener();
+    startedEvent.reset();
+    if (splashCloseHook != nullptr) {
+        splashCloseHook();
+        splashCloseHook = nullptr;
+    }
+    currentLauncher = nullptr;
+}
+
+bool Launcher::Init() {
+    ParseCommandLine();
+    if (!ReadSettings()) return false;
+    if (!SetupSingleInstance()) return false;
+    if (settings.singleInstance && !isFirstInstance) return true;  // Run waits for the first instance
+    if (settings.overrideWorkingDir) SetWorkingDirToModuleDir();
+    return LocateJre();
+}
+
+int32_t Launcher::Run() {
+    if (runPairProduct) return StartPairProduct();
+    if (settings.singleInstance && !isFirstInstance) return WaitForFirstInstance();
+    PrepareVmEnvironment();
+    if (!HasNoSplashSwitch(arguments) && !StartSplash()) return 0;
+    if (!LoadJvmLibrary()) return -1;
+    GatherVmOptions();
+    if (RunJavaMainThread() == 0) return 0;
+    if (splashCloseHook != nullptr) {
+        splashCloseHook();
+        splashCloseHook = nullptr;
+    }
+    return -1;
+}
+
+void Launcher::ParseCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
+
+bool Launcher::ReadSettings() {
+    std::wstring iniPath;
+    if (!GetIniPath(iniPath)) return false;
+
+    IniFile plain(iniPath);
+    ReadProductInformation(plain, settings);
+
+    LayeredIniFile layered(iniPath);
+    // An application's per-user INI file, once it exists, holds the JRE folder the user chose.
+    std::wstring modulePath;
+    std::wstring userIniPath;
+    if (QueryModulePath(nullptr, modulePath)) {
+        userIniPath = MakeUserIniPath(modulePath, settings.productName, settings.productCode, false);
+    }
+    IniFile userIni(userIniPath);
+    const bool haveUserIni = !userIniPath.empty() && PathExists(userIniPath);
+
+    const SettingsSources sources{plain, layered, haveUserIni ? &userIni : nullptr};
+    if (ReadStartSettings(sources, settings) == SettingsResult::NoMainClass) {
+        ShowErrorBox(IDS_NO_MAIN_CLASS);
+        return false;
+    }
+    return true;
+}
+
+bool Launcher::SetupSingleInstance() {
+    // The single-instance hand-over joins with its own work; until then every start runs alone.
+    return true;
+}
+
+void Launcher::SetWorkingDirToModuleDir() {
+    std::wstring modulePath;
+    std::wstring folder;
+    if (!GetModulePath(modulePath) || !ModuleDirectoryOf(modulePath, folder)) return;
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+bool Launcher::LocateJre() {
+    JreSelection selection;
+    if (!FindJre(settings, nullptr, selection)) return false;
+    jvmLibraryPath = selection.jvmLibraryPath;
+    jreVersion = selection.version;
+    runPairProduct = selection.runPairProduct;
+    return true;
+}
+
+int32_t Launcher::StartPairProduct() { return 0; }
+
+int32_t Launcher::WaitForFirstInstance() { return -1; }
+
+bool Launcher::PrepareVmEnvironment() { return true; }
+
+bool Launcher::StartSplash() { return true; }
+
+bool Launcher::LoadJvmLibrary() { return false; }
+
+bool Launcher::GatherVmOptions() { return false; }
+
+DWORD Launcher::RunJavaMainThread() { return 1; }
+
+void Launcher::StopListener() {
+    if (!settings.singleInstance) return;
+    instanceView.reset();
+    instanceBlock = nullptr;
+    instanceMapping.reset();
+}

@@ -1,0 +1,49 @@
+#include "launcher/MessageText.h"
+
+std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const std::vector<ErrorArg>& args) {
+    std::wstring result;
+    size_t next = 0;
+    for (size_t i = 0; i < messageTemplate.size(); ++i) {
+        const wchar_t c = messageTemplate[i];
+        if (c != L'%' || i + 1 == messageTemplate.size()) {
+            result += c;
+            continue;
+        }
+        const wchar_t spec = messageTemplate[++i];
+        if (spec == L'%') {
+            result += L'%';
+        } else if (spec == L's' || spec == L'd') {
+            if (next < args.size()) {
+                const ErrorArg& arg = args[next];
+                result += arg.kind == ErrorArg::Kind::Number ? std::to_wstring(arg.number) : arg.text;
+            }
+            ++next;
+        } else {
+            result += L'%';
+            result += spec;
+        }
+    }
+    return result;
+}
+
+bool StringFromTableBlock(const uint16_t* block, size_t wordCount, unsigned index, std::wstring& text) {
+    size_t pos = 0;
+    for (unsigned i = 0; i < 16; ++i) {
+        if (pos >= wordCount) return false;
+        const size_t length = block[pos++];
+        if (length > wordCount - pos) return false;
+        if (i == index) {
+            text.clear();
+            for (size_t k = 0; k < length; ++k) text += static_cast<wchar_t>(block[pos + k]);
+            return true;
+        }
+        pos += length;
+    }
+    return false;
+}
+
+uint16_t ChooseResourceLanguage(uint16_t uiLanguage, uint16_t systemLocale) {
+    const uint16_t kSpanish = 0x0a;  // LANG_SPANISH, the low ten bits of a language identifier
+    const bool spanish = (uiLanguage & 0x3ff) == kSpanish || (systemLocale & 0x3ff) == kSpanish;
+    return spanish ? 0x0c0a : 0x0409;
+}

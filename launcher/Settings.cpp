@@ -1,0 +1,150 @@
+#include "launcher/Settings.h"
+
+namespace {
+
+wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+}  // namespace
+
+std::wstring PlusSectionValue(const std::wstring& plusValue) {
+    if (plusValue.empty() || plusValue[0] == L' ') return plusValue;
+    return L" " + plusValue;
+}
+
+bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsAnyCaseYes(const std::wstring& text) { return EqualsAsciiNoCase(text, L"yes"); }
+
+std::vector<std::wstring> SplitList(const std::wstring& text) {
+    std::vector<std::wstring> items;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t semicolon = text.find(L';', start);
+        if (semicolon == std::wstring::npos) {
+            items.push_back(text.substr(start));
+            break;
+        }
+        items.push_back(text.substr(start, semicolon - start));
+        start = semicolon + 1;
+    }
+    return items;
+}
+
+JavaVersion ParseMinimumVersion(const std::wstring& text) {
+    if (text == L"any") return JavaVersion::OpenMinimum();
+    return ParseJavaVersion(text, kVersionFillMinimum);
+}
+
+JavaVersion ParseMaximumVersion(const std::wstring& text) {
+    if (text == L"any") return JavaVersion::OpenMaximum();
+    return ParseJavaVersion(text, kVersionFillMaximum);
+}
+
+JvmType ParseJvmType(const std::wstring& text) {
+    if (text == L"server") return JvmType::Server;
+    if (text == L"favor_server") return JvmType::FavorServer;
+    return JvmType::Default;
+}
+
+void ApplyJvmSource(const std::wstring& text, LauncherSettings& settings) {
+    if (text.empty()) {
+        settings.preferJdk = true;
+        settings.preferJre = true;
+        return;  // searchBothKinds keeps its initial value
+    }
+    struct Row { const wchar_t* word; bool both, jdk, jre; };
+    static const Row kRows[] = {
+        {L"favor_JRE", true, false, true},
+        {L"favor_JDK", true, true, false},
+        {L"only_JDK", false, true, false},
+        {L"only_JRE", false, false, true},
+    };
+    settings.searchBothKinds = false;
+    settings.preferJdk = false;
+    settings.preferJre = false;
+    for (const Row& row : kRows) {
+        if (text == row.word) {
+            settings.searchBothKinds = row.both;
+            settings.preferJdk = row.jdk;
+            settings.preferJre = row.jre;
+            return;
+        }
+    }
+}
+
+void ApplyVmProvider(const std::wstring& text, LauncherSettings& settings) {
+    if (text.empty()) return;
+    struct Row { const wchar_t* word; bool jrockit, jrockitFav, sun, sunFav, ibm, ibmFav; };
+    static const Row kRows[] = {
+        {L"jrockit", true, true, false, false, false, false},
+        {L"ibm", false, false, false, false, true, true},
+        {L"favor_sun", true, false, true, true, true, false},
+        {L"favor_jrockit", true, true, true, false, true, false},
+        {L"favor_ibm", true, false, true, false, true, true},
+        {L"any", true, false, true, false, true, false},
+    };
+    for (const Row& row : kRows) {
+        if (EqualsAsciiNoCase(text, row.word)) {
+            settings.jrockitAllowed = row.jrockit;
+            settings.jrockitFavoured = row.jrockitFav;
+            settings.sunAllowed = row.sun;
+            settings.sunFavoured = row.sunFav;
+            settings.ibmAllowed = row.ibm;
+            settings.ibmFavoured = row.ibmFav;
+            return;
+        }
+    }
+}
+
+std::wstring MainClassToSlashes(std::wstring mainClass) {
+    for (auto& c : mainClass) {
+        if (c == L'.') c = L'/';
+    }
+    return mainClass;
+}
+
+void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings) {
+    settings.productCode = plain.GetString(ini::kProductSection, ini::kProductCode);
+    settings.productName = plain.GetString(ini::kProductSection, ini::kProductName);
+}
+
+SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSettings& settings) {
+    SettingsStore& layered = sources.layered;
+    settings.minimumVersion = ParseMinimumVersion(layered.GetString(ini::kJreSection, ini::kMinimumVersion));
+    settings.maximumVersion = ParseMaximumVersion(layered.GetString(ini::kJreSection, ini::kMaximumVersion));
+
+    if (layered.GetString(ini::kApplicationSection, ini::kApplicationType) == L"service") {
+        settings.isService = true;
+        settings.omitServiceName = !layered.GetString(ini::kApplicationSection, ini::kOmitServiceName).empty();
+    }
+    settings.preferredVersions = SplitList(layered.GetString(ini::kJreSection, ini::kPreferredVersions));
+
+    // An application's per-user INI file, once it exists, owns "JRE Path" even when it holds none.
+    if (!settings.isService && sources.userIni != nullptr) {
+        settings.jrePath = sources.userIni->GetString(ini::kJreSection, ini::kJrePath);
+    } else {
+        settings.jrePath = layered.GetString(ini::kJreSection, ini::kJrePath);
+    }
+
+    settings.jvmType = ParseJvmType(layered.GetString(ini::kJreSection, ini::kJvmType));
+    ApplyJvmSource(layered.GetString(ini::kJreSection, ini::kJvmSource), settings);
+    ApplyVmProvider(layered.GetString(ini::kJreSection, ini::kVmProvider), settings);
+
+    const std::wstring mainClass = layered.GetString(ini::kJreSection, ini::kMainClass);
+    if (mainClass.empty()) return SettingsResult::NoMainClass;
+    settings.mainClass = MainClassToSlashes(mainClass);
+
+    settings.failureCheck = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kFailureCheck));
+    settings.overrideWorkingDir = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kOverrideWorkingDir));
+    settings.systemPath = layered.GetString(ini::kJreSection, ini::kSystemPath);
+    settings.libraryPath = layered.GetString(ini::kJreSection, ini::kLibraryPath);
+    settings.pairProduct = layered.GetString(ini::kApplicationSection, ini::kPairProduct);
+    settings.pairReturnCode = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kPairReturnCode));
+    return SettingsResult::Ok;
+}

@@ -1,0 +1,53 @@
+#include "launcher/Win32Text.h"
+
+#include <vector>
+
+bool QueryModulePath(HMODULE module, std::wstring& path) {
+    // Start at MAX_PATH; a launcher installed in a deep folder gets a bigger buffer.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return false;
+        if (length < buffer.size() && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            path.assign(buffer.data(), length);
+            return true;
+        }
+        if (buffer.size() >= 32768) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return false;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool QueryEnvironmentVariable(const wchar_t* name, std::wstring& value) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            value.clear();
+            return GetLastError() == ERROR_SUCCESS;  // set but empty
+        }
+        if (length < buffer.size()) {
+            value.assign(buffer.data(), length);
+            return true;
+        }
+        buffer.resize(length);  // length includes the terminating NUL here
+    }
+}
+
+std::wstring ExpandEnvironment(const std::wstring& text) {
+    std::vector<wchar_t> buffer(text.size() + MAX_PATH);
+    for (;;) {
+        const DWORD length = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return text;
+        if (length <= buffer.size()) return std::wstring(buffer.data());
+        buffer.resize(length);
+    }
+}
+
+bool PathExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,43 @@
+#include "launcher/MessageText.h"
+#include "tests/framework/Check.h"
+
+TEST_CASE(FormatMessageTemplate_Table) {
+    struct Row { const wchar_t* templ; std::vector<ErrorArg> args; const wchar_t* text; };
+    const Row rows[] = {
+        {L"Windows exception: %s (errno = %d).\n", {L"failed to get the module path", 122},
+         L"Windows exception: failed to get the module path (errno = 122).\n"},
+        {L"JNI exception: %s\nReason: %s.\n", {L"failed to create the Java VM", L"not enough memory"},
+         L"JNI exception: failed to create the Java VM\nReason: not enough memory.\n"},
+        {L"%d", {-1}, L"-1"},
+        {L"100%% %s", {L"x"}, L"100% x"},
+        {L"%s and %s", {L"only one"}, L"only one and "},
+        {L"%x %", {}, L"%x %"},
+        {L"%s", {L"%d %s"}, L"%d %s"},  // argument text is not formatted again
+    };
+    for (const Row& row : rows) CHECK_EQ_AT(row.templ, FormatMessageTemplate(row.templ, row.args), std::wstring(row.text));
+}
+
+TEST_CASE(StringFromTableBlock_ReadsEntriesAndStopsAtTheEnd) {
+    // Entries 0 and 2 hold "ab" and "\u00f3"; the others are empty.
+    std::vector<uint16_t> block = {2, 'a', 'b', 0, 1, 0x00f3};
+    for (int i = 3; i < 16; ++i) block.push_back(0);
+    std::wstring text;
+    CHECK(StringFromTableBlock(block.data(), block.size(), 0, text));
+    CHECK_EQ(text, std::wstring(L"ab"));
+    CHECK(StringFromTableBlock(block.data(), block.size(), 2, text));
+    CHECK_EQ(text, std::wstring(L"\x00f3"));
+    CHECK(StringFromTableBlock(block.data(), block.size(), 15, text));
+    CHECK_EQ(text, std::wstring());
+    // A length word that runs past the block is refused.
+    const uint16_t truncated[] = {5, 'a'};
+    CHECK(!StringFromTableBlock(truncated, 2, 0, text));
+    CHECK(!StringFromTableBlock(truncated, 0, 0, text));
+}
+
+TEST_CASE(ChooseResourceLanguage_SpanishOrEnglish) {
+    CHECK_EQ(ChooseResourceLanguage(0x0c0a, 0x0409), static_cast<uint16_t>(0x0c0a));
+    CHECK_EQ(ChooseResourceLanguage(0x080a, 0x080a), static_cast<uint16_t>(0x0c0a));  // Mexico
+    CHECK_EQ(ChooseResourceLanguage(0x0409, 0x040a), static_cast<uint16_t>(0x0c0a));  // Spanish locale
+    CHECK_EQ(ChooseResourceLanguage(0x0407, 0x0407), static_cast<uint16_t>(0x0409));
+    CHECK_EQ(ChooseResourceLanguage(0x0416, 0x0416), static_cast<uint16_t>(0x0409));
+}
