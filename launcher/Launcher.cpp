@@ -1,6 +1,7 @@
 #include "launcher/Launcher.h"
 
 #include "jre/JreSelection.h"
+#include "jvm/jni.h"
 #include "launcher/ErrorBox.h"
 #include "launcher/IniFile.h"
 #include "launcher/Win32Text.h"
@@ -19,7 +20,8 @@ Launcher::Launcher() { currentLauncher = this; }
 Launcher* Launcher::Current() { return currentLauncher; }
 
 Launcher::~Launcher() {
-    // The splash window and the virtual machine join the teardown with the run-Java work.
+    CloseSplashWindow();
+    if (javaVM != nullptr) javaVM->DestroyJavaVM();  // waits for the application's non-daemon threads
     StopListener();
     startedEvent.reset();
     if (splashCloseHook != nullptr) {
@@ -105,15 +107,14 @@ int32_t Launcher::StartPairProduct() { return 0; }
 
 int32_t Launcher::WaitForFirstInstance() { return -1; }
 
-bool Launcher::PrepareVmEnvironment() { return true; }
-
 bool Launcher::StartSplash() { return true; }
 
-bool Launcher::LoadJvmLibrary() { return false; }
+void Launcher::CloseSplashWindow() {}
 
-bool Launcher::GatherVmOptions() { return false; }
-
-DWORD Launcher::RunJavaMainThread() { return 1; }
+void Launcher::OnUncaughtException() {
+    // The exception stays pending: the virtual machine reports it when the thread detaches.
+    CloseSplashWindow();
+}
 
 void Launcher::StopListener() {
     if (!settings.singleInstance) return;

@@ -7,13 +7,20 @@
 #include <vector>
 
 #include "jre/JavaVersion.h"
+#include "jvm/jni.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
 #include "launcher/UniqueResource.h"
 
-struct JavaVM_;
-struct JNIEnv_;
 struct InstanceBlock;
+
+// Receives the virtual machine's exit and abort notifications.
+class VmEventListener {
+public:
+    virtual ~VmEventListener() = default;
+    virtual void Exit(int32_t code) = 0;
+    virtual void Abort() = 0;
+};
 
 class Launcher {
 public:
@@ -52,11 +59,11 @@ public:
     FARPROC jniCreateJavaVM = nullptr;
     FARPROC jniGetDefaultJavaVMInitArgs = nullptr;
     FARPROC jvmFindClassFromBootLoader = nullptr;
-    JavaVM_* javaVM = nullptr;
-    JNIEnv_* jniEnv = nullptr;
+    JavaVM* javaVM = nullptr;
+    JNIEnv* jniEnv = nullptr;
     std::vector<std::string> vmOptions;
     SIZE_T mainThreadStackSize = 0;
-    void* vmEventListener = nullptr;
+    VmEventListener* vmEventListener = nullptr;
 
     // Output.
     std::wstring outputFile;
@@ -74,6 +81,10 @@ public:
     HWND splashWindowHandle = nullptr;
     void (*splashCloseHook)() = nullptr;
 
+    // Steps of the Java main thread (it calls them through its launcher pointer).
+    bool CreateJavaVm();
+    bool InvokeMain();
+
 private:
     void ParseCommandLine();
     bool ReadSettings();
@@ -82,10 +93,18 @@ private:
     bool LocateJre();
     int32_t StartPairProduct();
     int32_t WaitForFirstInstance();
-    bool PrepareVmEnvironment();
+    void PrepareVmEnvironment();
     bool StartSplash();
+    void CloseSplashWindow();
     bool LoadJvmLibrary();
+    SIZE_T GetDefaultStackSize();
     bool GatherVmOptions();
+    void ResolveClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath);
     DWORD RunJavaMainThread();
+    jclass LoadMainClassThroughHelper();
+    void OnUncaughtException();
+    bool FinishMainThread();
+    void RedirectOutputs();
+    bool RedirectStream(const std::wstring& path, bool append, bool standardError);
     void StopListener();
 };

@@ -51,3 +51,13 @@ std::wstring ExpandEnvironment(const std::wstring& text) {
 bool PathExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+std::string ToThreadAnsi(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int wideLength = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), wideLength, &result[0], size, nullptr, nullptr);
+    return result;
+}

@@ -16,3 +16,6 @@ std::wstring ExpandEnvironment(const std::wstring& text);
 
 // True when something (file or folder) exists at the path.
 bool PathExists(const std::wstring& path);
+
+// UTF-16 to 8-bit text in the thread's ANSI code page; characters it lacks become its default character.
+std::string ToThreadAnsi(const std::wstring& text);
