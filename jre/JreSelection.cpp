@@ -1,7 +1,8 @@
 #include "jre/JreSelection.h"
 
-// Placeholder until the JRE search lands: nothing is found and no dialog is offered.
+#include "jre/Win32JreSystem.h"
+
 bool FindJre(const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
-    std::wstring home;
-    return chooser != nullptr && chooser->Choose(settings, home, selection.jvmLibraryPath);
+    Win32JreSystem system;
+    return FindJre(system, settings, chooser, selection);
 }

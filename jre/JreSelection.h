@@ -1,25 +1,8 @@
-// Choosing the JRE whose JVM library the launcher loads.
+// The launcher's JRE search over the real system.
 #pragma once
 
-#include <string>
+#include "jre/JreSearch.h"
 
-#include "jre/JavaVersion.h"
-#include "launcher/Settings.h"
-
-// What the search settled.
-struct JreSelection {
-    std::wstring jvmLibraryPath;
-    JavaVersion version;  // set when the JRE came from the registry
-    bool runPairProduct = false;
-};
-
-// The last step of the search: asks the user for a JRE folder. False when the user cancelled or
-// the dialog could not be shown.
-class JreFolderChooser {
-public:
-    virtual ~JreFolderChooser() = default;
-    virtual bool Choose(const LauncherSettings& settings, std::wstring& home, std::wstring& jvmLibrary) = 0;
-};
-
-// Finds a JRE in the fixed order of sources. False when none was found and the user cancelled.
+// Finds a JRE in the fixed order of sources. False when none was found and the user cancelled or
+// no chooser was given.
 bool FindJre(const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection);

@@ -1,0 +1,110 @@
+#include "jre/JreSearch.h"
+
+#include "jre/JvmProbe.h"
+#include "jre/RegistrySearch.h"
+#include "launcher/IniPaths.h"
+
+bool FindLocalJre(JreSystem& system, std::wstring& home) {
+    home.clear();
+    std::wstring modulePath;
+    if (!system.ModulePath(modulePath)) return false;
+
+    const size_t slash = modulePath.rfind(L'\\');
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1);
+    if (HasJavaLibrary(system, folder)) {
+        home = folder;
+    } else {
+        const std::wstring local = folder + LocalJreFolderName(system.Architecture());
+        if (HasJavaLibrary(system, local)) home = local;
+    }
+    return true;
+}
+
+bool IsPairProductLibrary(JreSystem& system, const LauncherSettings& settings, const std::wstring& library) {
+    return !settings.pairProduct.empty() && system.IsForeignArchitecture(library);
+}
+
+std::vector<JrePathTarget> JrePathTargets(const LauncherSettings& settings, const std::wstring& modulePath,
+                                          const std::wstring& appData) {
+    std::vector<JrePathTarget> targets;
+    std::wstring iniPath;
+    if (!IniPathFromModulePath(modulePath, iniPath)) return targets;
+
+    if (settings.isService) {
+        targets.push_back({iniPath, {}});
+        std::wstring pairIniPath;
+        if (!settings.pairProduct.empty() && IniPathFromModulePath(settings.pairProduct, pairIniPath)) {
+            targets.push_back({pairIniPath, {}});
+        }
+        return targets;
+    }
+
+    auto addUserIni = [&](const std::wstring& executablePath) {
+        const UserIniLocation location =
+            MakeUserIniLocation(appData, settings.productName, settings.productCode, executablePath);
+        targets.push_back({location.path, {location.productFolder, location.codeFolder}});
+    };
+    addUserIni(modulePath);
+    if (!settings.pairProduct.empty()) addUserIni(settings.pairProduct);
+    return targets;
+}
+
+void WriteBackJrePath(JreSystem& system, const LauncherSettings& settings, const std::wstring& home) {
+    std::wstring modulePath;
+    if (!system.ModulePath(modulePath)) return;
+    const std::wstring appData = settings.isService ? std::wstring() : system.AppDataFolder();
+    for (const JrePathTarget& target : JrePathTargets(settings, modulePath, appData)) {
+        for (const std::wstring& folder : target.folders) system.CreateFolder(folder);
+        system.WriteJrePath(target.iniPath, home);
+    }
+}
+
+bool FindJre(JreSystem& system, const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
+    selection = JreSelection();
+
+    // 1. The stored "JRE Path"; a folder without a library of the wanted type is passed over silently.
+    if (!settings.jrePath.empty()) {
+        const JvmProbeResult probe = ProbeJvmLibrary(system, WithTrailingBackslash(settings.jrePath), settings.jvmType);
+        if (probe.Found()) {
+            selection.jvmLibraryPath = probe.library;
+            selection.runPairProduct = IsPairProductLibrary(system, settings, probe.library);
+            return true;
+        }
+    }
+
+    // 2. The JRE beside the executable. An empty home probes the working directory.
+    std::wstring localHome;
+    if (FindLocalJre(system, localHome)) {
+        const JvmProbeResult probe = ProbeJvmLibrary(system, localHome, settings.jvmType);
+        if (probe.Found()) {
+            selection.jvmLibraryPath = probe.library;
+            return true;
+        }
+    }
+
+    // 3 and 4. The registry in the launcher's own view, then in the pair product's.
+    RegistryJre registered;
+    bool inRegistry = SearchRegistry(system, settings, RegistryView::Native, registered);
+    if (!inRegistry && SearchRegistry(system, settings, RegistryView::Other, registered)) {
+        inRegistry = true;
+        selection.runPairProduct = true;
+    }
+    // 5. The final probe with the type as configured, even for a home found under the Sun JRE key.
+    if (inRegistry) {
+        const JvmProbeResult probe = ProbeJvmLibrary(system, registered.home, settings.jvmType);
+        if (probe.Found()) {
+            selection.jvmLibraryPath = probe.library;
+            selection.version = registered.version;
+            return true;
+        }
+    }
+
+    // 6. Ask the user.
+    std::wstring home;
+    std::wstring library;
+    if (chooser == nullptr || !chooser->Choose(settings, home, library)) return false;
+    selection.jvmLibraryPath = library;
+    selection.runPairProduct = IsPairProductLibrary(system, settings, library);
+    WriteBackJrePath(system, settings, WithTrailingBackslash(home));
+    return true;
+}

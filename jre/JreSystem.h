@@ -1,0 +1,47 @@
+// What the JRE search asks of the system: files, the registry, the executable's path and the
+// per-user folders. The launcher's implementation is Win32JreSystem; tests may use fakes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jre/Architecture.h"
+
+class JreSystem {
+public:
+    virtual ~JreSystem() = default;
+
+    // The build whose decisions apply: local JRE folder, second registry view, foreign machine.
+    virtual Arch Architecture() const = 0;
+
+    // True when a find-first-file query on exactly this path succeeds.
+    virtual bool PathExists(const std::wstring& path) = 0;
+
+    // True when the file is a PE image that the launcher of Architecture() cannot load; false when
+    // it cannot be examined.
+    virtual bool IsForeignArchitecture(const std::wstring& library) = 0;
+
+    // The executable's full path. False, after the launcher's module-path message, when it
+    // cannot be obtained.
+    virtual bool ModulePath(std::wstring& path) = 0;
+
+    // The names of the direct subkeys of HKEY_LOCAL_MACHINE\key in enumeration order, opened with
+    // read access plus `viewFlag` (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY). Empty when the key
+    // cannot be opened; the enumeration ends at its first error.
+    virtual std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) = 0;
+
+    // The raw data of the value "JavaHome" of HKEY_LOCAL_MACHINE\key\subkey in the same view.
+    // False when the subkey or the value cannot be read.
+    virtual bool RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
+                                      std::vector<unsigned char>& data) = 0;
+
+    // %APPDATA%, empty when unset.
+    virtual std::wstring AppDataFolder() = 0;
+
+    // Creates one folder; an existing folder or any other failure is ignored.
+    virtual void CreateFolder(const std::wstring& path) = 0;
+
+    // Writes "JRE Path" in section "Java Runtime Environment" of an INI file; failures are ignored.
+    virtual void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) = 0;
+};

@@ -1,0 +1,34 @@
+// The JRE search over the real file system, registry and INI files.
+#pragma once
+
+#include "jre/JreSystem.h"
+#include "jre/JvmProbe.h"
+
+class Win32JreSystem : public JreSystem {
+public:
+    explicit Win32JreSystem(Arch arch = kBuildArch) : arch_(arch) {}
+
+    Arch Architecture() const override { return arch_; }
+    bool PathExists(const std::wstring& path) override;
+    bool IsForeignArchitecture(const std::wstring& library) override;
+    bool ModulePath(std::wstring& path) override;
+    std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) override;
+    bool RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
+                              std::vector<unsigned char>& data) override;
+    std::wstring AppDataFolder() override;
+    void CreateFolder(const std::wstring& path) override;
+    void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override;
+
+private:
+    Arch arch_;
+};
+
+// True when a find-first-file query on exactly this path succeeds; the file is not opened.
+bool FindFileExists(const std::wstring& path);
+
+// Maps the file read-only and reads its PE machine type; false when it cannot be examined.
+bool IsForeignArchitecture(const std::wstring& library, Arch arch = kBuildArch);
+
+// The probes of a folder on the real file system (for the JRE Not Found dialog among others).
+JvmProbeResult ProbeJvmLibrary(const std::wstring& home, JvmType type);
+bool HasJavaLibrary(const std::wstring& home);

@@ -1,0 +1,234 @@
+#include <string>
+#include <vector>
+
+#include "jre/JreSearch.h"
+#include "tests/framework/Check.h"
+#include "tests/unit/jre/FakeJreSystem.h"
+
+namespace {
+
+const wchar_t kSunJre[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
+const wchar_t kClient[] = L"bin\\client\\jvm.dll";
+const wchar_t kServer[] = L"bin\\server\\jvm.dll";
+
+class FakeChooser : public JreFolderChooser {
+public:
+    bool accept = false;
+    std::wstring home = L"D:\\picked";
+    std::wstring library = L"D:\\picked\\bin\\client\\jvm.dll";
+    int calls = 0;
+    bool Choose(const LauncherSettings&, std::wstring& h, std::wstring& l) override {
+        ++calls;
+        if (!accept) return false;
+        h = home;
+        l = library;
+        return true;
+    }
+};
+
+LauncherSettings AnyVersion() {
+    LauncherSettings s;
+    s.maximumVersion = JavaVersion::OpenMaximum();
+    return s;
+}
+
+}  // namespace
+
+// Each row sets up one world; the search must end at the named library with the named flag.
+TEST_CASE(sources_are_tried_in_their_fixed_order) {
+    struct Row {
+        const wchar_t* name;
+        void (*setup)(FakeJreSystem&, LauncherSettings&);
+        const wchar_t* library;  // empty: nothing found
+        bool runPairProduct;
+        const wchar_t* version;
+    };
+    const Row rows[] = {
+        {L"JRE Path without backslash",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jrePath = L"C:\\ini";
+             f.AddJre(L"C:\\ini\\", {kClient});
+             f.AddJre(L"C:\\App\\", {L"bin\\java.dll", kClient});
+         },
+         L"C:\\ini\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
+        {L"foreign JRE Path with a pair product",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jrePath = L"C:\\ini\\";
+             s.pairProduct = L"C:\\App\\Tool.exe";
+             f.AddJre(L"C:\\ini\\", {kClient});
+             f.foreignLibraries.insert(L"C:\\ini\\bin\\client\\jvm.dll");
+         },
+         L"C:\\ini\\bin\\client\\jvm.dll", true, L"0.0.0.0"},
+        {L"foreign JRE Path without a pair product",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jrePath = L"C:\\ini\\";
+             f.AddJre(L"C:\\ini\\", {kClient});
+             f.foreignLibraries.insert(L"C:\\ini\\bin\\client\\jvm.dll");
+         },
+         L"C:\\ini\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
+        {L"JRE Path of the wrong type falls through to the local JRE",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jrePath = L"C:\\ini\\";
+             s.jvmType = JvmType::Server;
+             f.AddJre(L"C:\\ini\\", {kClient});
+             f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kServer});
+         },
+         L"C:\\App\\jre64\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
+        {L"a foreign local JRE never hands over",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.pairProduct = L"C:\\App\\Tool.exe";
+             f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
+             f.foreignLibraries.insert(L"C:\\App\\jre64\\bin\\client\\jvm.dll");
+         },
+         L"C:\\App\\jre64\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
+        {L"the executable's folder wins over jre64 and has no server library",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jvmType = JvmType::Server;
+             f.AddJre(L"C:\\App\\", {L"bin\\java.dll", kClient});
+             f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kServer});
+             f.AddJre(L"C:\\reg\\", {kServer});
+             f.Register(0, kSunJre, L"1.8", L"C:\\reg");
+         },
+         L"C:\\reg\\bin\\server\\jvm.dll", false, L"1.8"},
+        {L"jre64 without java.dll is not taken; the working directory is probed",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             f.AddJre(L"C:\\App\\jre64\\", {kClient});
+             f.AddJre(L"", {kServer});
+         },
+         L"bin\\server\\jvm.dll", false, L"0.0.0.0"},
+        {L"the 32-bit launcher looks into jre",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             f.arch = Arch::X86;
+             f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
+             f.AddJre(L"C:\\App\\jre\\", {L"bin\\java.dll", kServer});
+         },
+         L"C:\\App\\jre\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
+        {L"module path unavailable skips the local JRE",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             f.modulePathAvailable = false;
+             f.AddJre(L"", {kClient});
+             f.AddJre(L"C:\\reg\\", {kClient});
+             f.Register(0, kSunJre, L"1.7", L"C:\\reg");
+         },
+         L"C:\\reg\\bin\\client\\jvm.dll", false, L"1.7"},
+        {L"the own view comes before the other",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.pairProduct = L"C:\\App\\Tool.exe";
+             f.AddJre(L"C:\\own\\", {kClient});
+             f.AddJre(L"C:\\other\\", {kClient});
+             f.Register(0, kSunJre, L"1.6", L"C:\\own");
+             f.Register(0x200, kSunJre, L"1.8", L"C:\\other");
+         },
+         L"C:\\own\\bin\\client\\jvm.dll", false, L"1.6"},
+        {L"only the other view with a pair product",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.pairProduct = L"C:\\App\\Tool.exe";
+             f.AddJre(L"C:\\other\\", {kClient});
+             f.Register(0x200, kSunJre, L"1.8", L"C:\\other");
+         },
+         L"C:\\other\\bin\\client\\jvm.dll", true, L"1.8"},
+        {L"the 32-bit launcher's other view is the 64-bit one",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             f.arch = Arch::X86;
+             s.pairProduct = L"C:\\App\\Tool 64.exe";
+             f.AddJre(L"C:\\other\\", {kClient});
+             f.Register(0x200, kSunJre, L"1.7", L"C:\\other");
+             f.Register(0x100, kSunJre, L"1.8", L"C:\\other");
+         },
+         L"C:\\other\\bin\\client\\jvm.dll", true, L"1.8"},
+        {L"only the other view without a pair product",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             f.AddJre(L"C:\\other\\", {kClient});
+             f.Register(0x200, kSunJre, L"1.8", L"C:\\other");
+         },
+         L"", false, L"0.0.0.0"},
+        {L"favor_server loads the Sun JRE's server library",
+         [](FakeJreSystem& f, LauncherSettings& s) {
+             s.jvmType = JvmType::FavorServer;
+             f.AddJre(L"C:\\reg\\", {kClient, kServer});
+             f.Register(0, kSunJre, L"1.8", L"C:\\reg");
+         },
+         L"C:\\reg\\bin\\server\\jvm.dll", false, L"1.8"},
+    };
+    for (const Row& row : rows) {
+        FakeJreSystem system;
+        LauncherSettings settings = AnyVersion();
+        row.setup(system, settings);
+        JreSelection selection;
+        const bool found = FindJre(system, settings, nullptr, selection);
+        CHECK_EQ_AT(row.name, found, *row.library != L'\0');
+        CHECK_EQ_AT(row.name, selection.jvmLibraryPath, std::wstring(row.library));
+        if (found) CHECK_EQ_AT(row.name, selection.runPairProduct, row.runPairProduct);
+        CHECK_EQ_AT(row.name, FormatJavaVersion(selection.version), std::wstring(row.version));
+        CHECK_EQ_AT(row.name, system.writes.size(), size_t(0));
+    }
+}
+
+TEST_CASE(the_dialog_choice_is_checked_and_written_back) {
+    struct Row {
+        const wchar_t* name;
+        bool accept;
+        bool service;
+        bool foreign;
+        const wchar_t* pairProduct;
+        bool modulePath;
+        std::vector<std::wstring> writes;
+    };
+    const std::wstring user = L"C:\\Users\\u\\AppData\\Tool Pro\\{1A}\\";
+    const Row rows[] = {
+        {L"cancel", false, false, false, L"", true, {}},
+        {L"application", true, false, false, L"", true, {user + L"Tool 64.ini"}},
+        {L"application with pair", true, false, true, L"C:\\Other\\Tool.exe", true,
+         {user + L"Tool 64.ini", user + L"Tool.ini"}},
+        {L"service", true, true, false, L"", true, {L"C:\\App\\Tool 64.ini"}},
+        {L"service with pair", true, true, true, L"C:\\Other\\Tool.exe", true,
+         {L"C:\\App\\Tool 64.ini", L"C:\\Other\\Tool.ini"}},
+        {L"service with a pair path without dot", true, true, false, L"C:\\Other\\Tool", true,
+         {L"C:\\App\\Tool 64.ini"}},
+        {L"module path unavailable", true, false, false, L"", false, {}},
+    };
+    for (const Row& row : rows) {
+        FakeJreSystem system;
+        system.modulePathAvailable = row.modulePath;
+        FakeChooser chooser;
+        chooser.accept = row.accept;
+        if (row.foreign) system.foreignLibraries.insert(chooser.library);
+        LauncherSettings settings = AnyVersion();
+        settings.productName = L"Tool: Pro";
+        settings.productCode = L"{1A}";
+        settings.isService = row.service;
+        settings.pairProduct = row.pairProduct;
+        settings.jrePath = L"C:\\stale\\";  // names no JRE: the search goes on
+
+        JreSelection selection;
+        const bool found = FindJre(system, settings, &chooser, selection);
+        CHECK_EQ_AT(row.name, chooser.calls, 1);
+        CHECK_EQ_AT(row.name, found, row.accept);
+        std::vector<std::wstring> written;
+        for (const auto& write : system.writes) {
+            written.push_back(write.first);
+            CHECK_EQ_AT(row.name, write.second, std::wstring(L"D:\\picked\\"));
+        }
+        CHECK_EQ_AT(row.name, written, row.writes);
+        if (!row.accept) continue;
+        CHECK_EQ_AT(row.name, selection.jvmLibraryPath, chooser.library);
+        CHECK_EQ_AT(row.name, selection.runPairProduct, row.foreign);
+        // Folders are created (product folder, then code folder) only for per-user files.
+        const size_t folders = row.service || !row.modulePath ? 0 : 2 * row.writes.size();
+        CHECK_EQ_AT(row.name, system.createdFolders.size(), folders);
+        if (folders) {
+            CHECK_EQ_AT(row.name, system.createdFolders[0], std::wstring(L"C:\\Users\\u\\AppData\\Tool Pro"));
+            CHECK_EQ_AT(row.name, system.createdFolders[1], std::wstring(L"C:\\Users\\u\\AppData\\Tool Pro\\{1A}"));
+        }
+    }
+}
+
+TEST_CASE(nothing_is_written_when_the_ini_path_cannot_be_formed) {
+    LauncherSettings settings;
+    settings.pairProduct = L"C:\\Other\\Tool.exe";
+    for (bool service : {false, true}) {
+        settings.isService = service;
+        CHECK(JrePathTargets(settings, L"C:\\v1\\Tool", L"C:\\AppData").empty());
+        CHECK_EQ(JrePathTargets(settings, L"C:\\v1.2\\Tool", L"C:\\AppData").size(), size_t(2));
+    }
+}
