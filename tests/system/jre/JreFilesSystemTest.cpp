@@ -1,0 +1,221 @@
+// The JRE probes against real folders and files under Wine.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "jre/JreSelection.h"
+#include "jre/Win32JreSystem.h"
+#include "tests/framework/Check.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/system/jre/JreFixtures.h"
+
+using namespace jrefixtures;
+using testsupport::JoinPath;
+using testsupport::TempFolder;
+
+namespace {
+
+const wchar_t kClient[] = L"bin\\client\\jvm.dll";
+const wchar_t kClassic[] = L"bin\\classic\\jvm.dll";
+const wchar_t kHotspot[] = L"bin\\hotspot\\jvm.dll";
+const wchar_t kServer[] = L"bin\\server\\jvm.dll";
+const wchar_t kJRockit[] = L"bin\\jrockit\\jvm.dll";
+const wchar_t kJava[] = L"bin\\java.dll";
+
+std::wstring Folder(const TempFolder& temp, const wchar_t* name) { return temp / name + L"\\"; }
+
+std::wstring TinyLibrary(const wchar_t* arch) {
+    return JoinPath(testsupport::ExecutableFolder(), std::wstring(L"tiny-") + arch + L".dll");
+}
+
+// Restores the working directory when the test ends.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::wstring& path) {
+        wchar_t old[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, old);
+        old_ = old;
+        SetCurrentDirectoryW(path.c_str());
+    }
+    ~WorkingDirectory() { SetCurrentDirectoryW(old_.c_str()); }
+
+private:
+    std::wstring old_;
+};
+
+}  // namespace
+
+TEST_CASE(probe_layouts_for_each_jvm_type) {
+    TempFolder temp(L"jre-probe");
+    struct Row {
+        const wchar_t* name;
+        std::vector<std::wstring> files;
+        const wchar_t* byType[3];  // Default, Server, FavorServer: sub-path found, empty for none
+    };
+    const Row rows[] = {
+        {L"client", {kClient}, {kClient, L"", kClient}},
+        {L"classic", {kClassic}, {kClassic, L"", kClassic}},
+        {L"hotspot", {kHotspot}, {kHotspot, L"", kHotspot}},
+        {L"server", {kServer}, {kServer, kServer, kServer}},
+        {L"jrockit", {kJRockit}, {kJRockit, L"", kJRockit}},
+        {L"client+server", {kClient, kServer}, {kClient, kServer, kServer}},
+        {L"all", {kClient, kClassic, kHotspot, kServer, kJRockit}, {kClient, kServer, kServer}},
+        {L"classic+hotspot+server", {kClassic, kHotspot, kServer}, {kClassic, kServer, kServer}},
+        {L"hotspot+jrockit", {kHotspot, kJRockit}, {kHotspot, L"", kHotspot}},
+        {L"java.dll only", {kJava}, {L"", L"", L""}},
+    };
+    const JvmType types[] = {JvmType::Default, JvmType::Server, JvmType::FavorServer};
+    for (const Row& row : rows) {
+        const std::wstring home = Folder(temp, row.name);
+        CHECK_EQ_AT(row.name, MakeJre(home, row.files), true);
+        for (int t = 0; t < 3; ++t) {
+            const JvmProbeResult probe = ProbeJvmLibrary(home, types[t]);
+            const std::wstring expected = *row.byType[t] ? home + row.byType[t] : L"";
+            CHECK_EQ_AT(std::wstring(row.name) + L" type " + std::to_wstring(t), probe.library, expected);
+            CHECK_EQ_AT(row.name, probe.server, expected.find(L"\\server\\") != std::wstring::npos);
+        }
+        CHECK_EQ_AT(row.name, HasJavaLibrary(home), row.files.size() == 1 && row.files[0] == kJava);
+    }
+}
+
+TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
+    TempFolder temp(L"jre-cwd");
+    CHECK(MakeJre(temp.path() + L"\\", {kServer}));
+    WorkingDirectory cwd(temp.path());
+    const JvmProbeResult probe = ProbeJvmLibrary(L"", JvmType::Default);
+    CHECK_EQ(probe.library, std::wstring(kServer));
+    CHECK(probe.server);
+
+    // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry,
+    // so the working directory's bare sub-paths decide.
+    LauncherSettings settings;
+    JreSelection selection;
+    CHECK(FindJre(settings, nullptr, selection));
+    CHECK_EQ(selection.jvmLibraryPath, std::wstring(kServer));
+}
+
+TEST_CASE(probe_local_jre_beside_the_executable) {
+    TempFolder temp(L"jre-local");
+    struct Row {
+        const wchar_t* name;
+        Arch arch;
+        JvmType type;
+        std::vector<std::wstring> appFiles;  // relative to the executable's folder
+        const wchar_t* library;              // relative to it; empty: step 2 finds nothing
+    };
+    const Row rows[] = {
+        {L"jre64 with java.dll", Arch::X64, JvmType::Default,
+         {L"jre64\\bin\\java.dll", L"jre64\\bin\\client\\jvm.dll"}, L"jre64\\bin\\client\\jvm.dll"},
+        {L"jre64 without java.dll", Arch::X64, JvmType::Default, {L"jre64\\bin\\client\\jvm.dll"}, L""},
+        {L"the 64-bit launcher ignores jre", Arch::X64, JvmType::Default,
+         {L"jre\\bin\\java.dll", L"jre\\bin\\client\\jvm.dll"}, L""},
+        {L"the 32-bit launcher takes jre", Arch::X86, JvmType::Default,
+         {L"jre\\bin\\java.dll", L"jre\\bin\\client\\jvm.dll", L"jre64\\bin\\java.dll", L"jre64\\bin\\server\\jvm.dll"},
+         L"jre\\bin\\client\\jvm.dll"},
+        {L"executable inside a JRE home wins over jre64", Arch::X64, JvmType::Default,
+         {L"bin\\java.dll", L"bin\\server\\jvm.dll", L"jre64\\bin\\java.dll", L"jre64\\bin\\client\\jvm.dll"},
+         L"bin\\server\\jvm.dll"},
+        {L"executable inside a JRE home without a server library", Arch::X64, JvmType::Server,
+         {L"bin\\java.dll", L"bin\\client\\jvm.dll", L"jre64\\bin\\java.dll", L"jre64\\bin\\server\\jvm.dll"}, L""},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        const std::wstring app = Folder(temp, (L"app" + std::to_wstring(++n)).c_str());
+        CHECK_EQ_AT(row.name, MakeJre(app, row.appFiles), true);
+        PlacedSystem system(app + L"Tool 64.exe", row.arch);
+        WorkingDirectory cwd(temp.path());  // holds no JRE
+        LauncherSettings settings;
+        settings.jvmType = row.type;
+        JreSelection selection;
+        const bool found = FindJre(system, settings, nullptr, selection);
+        CHECK_EQ_AT(row.name, found, *row.library != L'\0');
+        CHECK_EQ_AT(row.name, selection.jvmLibraryPath, *row.library ? app + row.library : L"");
+        CHECK_EQ_AT(row.name, selection.runPairProduct, false);
+    }
+}
+
+TEST_CASE(pe_architecture_of_real_and_malformed_files) {
+    TempFolder temp(L"jre-pe");
+    std::string x64;
+    CHECK(testsupport::ReadFileBytes(TinyLibrary(L"x64"), x64));
+    CHECK(x64.size() > 0x40);
+    auto withOffset = [&](int32_t offset) {
+        std::string bytes = x64;
+        for (int i = 0; i < 4; ++i) bytes[0x3C + i] = static_cast<char>((static_cast<uint32_t>(offset) >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    std::string wrongSignature = x64;
+    const uint32_t offset = static_cast<unsigned char>(x64[0x3C]) | (static_cast<unsigned char>(x64[0x3D]) << 8);
+    wrongSignature[offset + 2] = 1;
+    std::string noMz = x64;
+    noMz[0] = 'X';
+
+    struct Row {
+        const wchar_t* name;
+        std::string bytes;
+        bool foreignTo64;
+        bool foreignTo32;
+    };
+    const Row rows[] = {
+        {L"no MZ", noMz, false, false},
+        {L"truncated after the DOS header", x64.substr(0, 0x40), false, false},
+        {L"truncated inside the DOS header", x64.substr(0, 0x3E), false, false},
+        {L"e_lfanew beyond the end", withOffset(static_cast<int32_t>(x64.size())), false, false},
+        {L"e_lfanew far beyond the end", withOffset(0x7FFFFFF0), false, false},
+        {L"e_lfanew negative", withOffset(-8), false, false},
+        {L"wrong PE signature", wrongSignature, false, false},
+        {L"empty file", std::string(), false, false},
+        {L"MZ only", std::string("MZ"), false, false},
+    };
+    for (const Row& row : rows) {
+        const std::wstring path = temp / (std::wstring(row.name) + L".dll");
+        CHECK_EQ_AT(row.name, testsupport::WriteFileBytes(path, row.bytes), true);
+        CHECK_EQ_AT(row.name, IsForeignArchitecture(path, Arch::X64), row.foreignTo64);
+        CHECK_EQ_AT(row.name, IsForeignArchitecture(path, Arch::X86), row.foreignTo32);
+    }
+    // Real libraries built by the two compilers.
+    CHECK_EQ(IsForeignArchitecture(TinyLibrary(L"x86"), Arch::X64), true);
+    CHECK_EQ(IsForeignArchitecture(TinyLibrary(L"x86"), Arch::X86), false);
+    CHECK_EQ(IsForeignArchitecture(TinyLibrary(L"x64"), Arch::X64), false);
+    CHECK_EQ(IsForeignArchitecture(TinyLibrary(L"x64"), Arch::X86), true);
+    // Nothing to examine.
+    CHECK_EQ(IsForeignArchitecture(temp / L"missing.dll", Arch::X64), false);
+    CHECK_EQ(IsForeignArchitecture(temp.path(), Arch::X64), false);
+    // The library stays usable by others while it is examined, and is examined while others read it.
+    UniqueFile reader(CreateFileW(TinyLibrary(L"x86").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    CHECK(static_cast<bool>(reader));
+    CHECK_EQ(IsForeignArchitecture(TinyLibrary(L"x86"), Arch::X64), true);
+}
+
+TEST_CASE(pe_jre_path_of_the_other_architecture_hands_over_only_with_a_pair_product) {
+    TempFolder temp(L"jre-pair");
+    struct Row {
+        const wchar_t* name;
+        const wchar_t* library;
+        Arch arch;
+        const wchar_t* pairProduct;
+        bool runPairProduct;
+    };
+    const Row rows[] = {
+        {L"x86 library, pair product", L"x86", Arch::X64, L"C:\\App\\Tool.exe", true},
+        {L"x86 library, no pair product", L"x86", Arch::X64, L"", false},
+        {L"x64 library, pair product", L"x64", Arch::X64, L"C:\\App\\Tool.exe", false},
+        {L"x64 library in the 32-bit launcher", L"x64", Arch::X86, L"C:\\App\\Tool 64.exe", true},
+        {L"x86 library in the 32-bit launcher", L"x86", Arch::X86, L"C:\\App\\Tool 64.exe", false},
+    };
+    for (const Row& row : rows) {
+        const std::wstring home = Folder(temp, row.library);
+        testsupport::MakeFolders(home + L"bin\\client");
+        CHECK(testsupport::CopyFileTo(TinyLibrary(row.library), home + kClient));
+        PlacedSystem system(temp / L"Tool 64.exe", row.arch);
+        LauncherSettings settings;
+        settings.jrePath = temp / row.library;  // without a trailing backslash
+        settings.pairProduct = row.pairProduct;
+        JreSelection selection;
+        CHECK_EQ_AT(row.name, FindJre(system, settings, nullptr, selection), true);
+        CHECK_EQ_AT(row.name, selection.jvmLibraryPath, home + kClient);
+        CHECK_EQ_AT(row.name, selection.runPairProduct, row.runPairProduct);
+    }
+}
