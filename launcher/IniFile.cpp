@@ -10,6 +10,26 @@
 #include "launcher/Win32Text.h"
 #include "resources/resource.h"
 
+namespace {
+
+// The profile functions take at most MAX_PATH characters. A longer path (a launcher installed in
+// a deep folder) is handed over in its short form when that fits; the file itself, or for a file
+// not yet written its folder, must exist for the short form to be known.
+std::wstring ProfilePath(const std::wstring& path) {
+    if (path.size() < MAX_PATH) return path;
+    std::wstring shortPath(path.size() + 1, L'\0');
+    DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+    if (length > 0 && length < shortPath.size()) return shortPath.substr(0, length);
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return path;
+    const std::wstring folder = path.substr(0, slash);
+    length = GetShortPathNameW(folder.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
+    if (length > 0 && length < shortPath.size()) return shortPath.substr(0, length) + path.substr(slash);
+    return path;
+}
+
+}  // namespace
+
 uint32_t IniFile::ReadHeader(unsigned char (&header)[4]) {
     UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
@@ -19,20 +39,22 @@ uint32_t IniFile::ReadHeader(unsigned char (&header)[4]) {
 }
 
 std::wstring IniFile::GetString(const std::wstring& section, const std::wstring& key) {
+    const std::wstring file = ProfilePath(path_);
     std::vector<wchar_t> buffer(256);
     for (;;) {
         const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), path_.c_str());
+                                                      static_cast<DWORD>(buffer.size()), file.c_str());
         if (length != buffer.size() - 1) return std::wstring(buffer.data(), length);
         buffer.assign(buffer.size() * 2, L'\0');  // the value may have been cut
     }
 }
 
 std::vector<std::wstring> IniFile::GetSectionNames() {
+    const std::wstring file = ProfilePath(path_);
     std::vector<wchar_t> buffer(256);
     DWORD length;
     for (;;) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
+        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
         if (length != buffer.size() - 2) break;
         buffer.assign(buffer.size() * 2, L'\0');
     }
@@ -49,7 +71,7 @@ std::vector<std::wstring> IniFile::GetSectionNames() {
 }
 
 bool IniFile::SetString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), ProfilePath(path_).c_str()) != FALSE;
 }
 
 bool IniFile::Delete() { return DeleteFileW(path_.c_str()) != FALSE; }

@@ -1,0 +1,100 @@
+// A copy of the launcher in a fresh folder, with its INI file, ready to be run by a test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/ProcessDriver.h"
+
+namespace testsupport {
+
+// The launcher that the build made: $MARLWICK_LAUNCHER, a Linux path, seen through Wine's Z: drive.
+inline std::wstring BuiltLauncherPath() {
+    std::wstring path = EnvironmentValue(L"MARLWICK_LAUNCHER");
+    if (!path.empty() && path[0] == L'/') {
+        for (auto& c : path) {
+            if (c == L'/') c = L'\\';
+        }
+        path = L"Z:" + path;
+    }
+    return path;
+}
+
+// UTF-16 to the bytes of an ANSI (ASCII-only in practice) INI file.
+inline std::string AsciiBytes(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t c : text) bytes += static_cast<char>(c);
+    return bytes;
+}
+
+// Past MAX_PATH, files are reached through the "\\?\" form, which Wine handles where the plain
+// form of some calls (CopyFileW among them) fails.
+inline std::wstring LongForm(const std::wstring& path) {
+    return path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0 ? path : L"\\\\?\\" + path;
+}
+
+inline bool CopyThroughMemory(const std::wstring& from, const std::wstring& to) {
+    std::string bytes;
+    return ReadFileBytes(LongForm(from), bytes) && WriteFileBytes(LongForm(to), bytes);
+}
+
+class LauncherFixture {
+public:
+    // `folder` and `exeName` may hold several path components (for deep or odd paths).
+    explicit LauncherFixture(const std::wstring& testName, const std::wstring& exeName = L"Marlwick 64.exe",
+                             const std::wstring& subFolder = L"")
+        : temp_(testName) {
+        folder_ = subFolder.empty() ? temp_.path() : JoinPath(temp_.path(), subFolder);
+        MakeFolders(LongForm(folder_));
+        exe_ = JoinPath(folder_, exeName);
+        copied_ = CopyThroughMemory(BuiltLauncherPath(), exe_);
+    }
+
+    bool ok() const { return temp_.ok() && copied_; }
+    const std::wstring& folder() const { return folder_; }
+    const std::wstring& exe() const { return exe_; }
+    std::wstring path(const std::wstring& name) const { return JoinPath(folder_, name); }
+
+    // The INI beside the executable: its name with the text after the last "." replaced by "ini".
+    std::wstring iniPath() const { return exe_.substr(0, exe_.rfind(L'.') + 1) + L"ini"; }
+    bool WriteIni(const std::wstring& text) const { return WriteFileBytes(LongForm(iniPath()), AsciiBytes(text)); }
+
+    // Runs the launcher with `arguments` after its path, answering every box with OK.
+    RunResult Run(const std::vector<std::wstring>& arguments = {}, DWORD timeoutMs = 60000,
+                  const std::vector<std::wstring>& environment = {}) const {
+        std::vector<std::wstring> line = {exe_};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        return RunLine(QuoteCommandLine(line), timeoutMs, environment);
+    }
+
+    RunResult RunLine(const std::wstring& commandLine, DWORD timeoutMs = 60000,
+                      const std::vector<std::wstring>& environment = {}) const {
+        StartOptions options;
+        options.executable = LongForm(exe_);
+        options.commandLine = commandLine;
+        // Wine cannot start a process in a working directory past MAX_PATH.
+        options.workingDirectory = folder_.size() < MAX_PATH ? folder_ : temp_.path();
+        if (!environment.empty()) {
+            options.environment = EnvironmentMode::InheritWithOverrides;
+            options.variables = environment;
+        }
+        return RunAnswering(options, timeoutMs);
+    }
+
+    void Keep() { temp_.Keep(); }
+
+private:
+    TempFolder temp_;
+    std::wstring folder_;
+    std::wstring exe_;
+    bool copied_ = false;
+};
+
+// The message texts of every box a run showed, in order.
+inline std::vector<std::wstring> BoxTexts(const RunResult& result) {
+    std::vector<std::wstring> texts;
+    for (const WindowInfo& box : result.boxes) texts.push_back(box.MessageText());
+    return texts;
+}
+
+}  // namespace testsupport
