@@ -2,6 +2,7 @@
 // record of what was written.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
