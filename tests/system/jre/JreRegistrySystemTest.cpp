@@ -344,7 +344,10 @@ TEST_CASE(writeback_of_the_chosen_folder) {
         const std::wstring root = temp.path() + L"\\";
         MakeJre(root + L"app\\", {L"readme.txt"});
         MakeJre(root + L"pair\\", {L"readme.txt"});
-        MakeJre(root + L"picked\\", {kClient});
+        // The chosen library is a real x86 one: with a pair product the 64-bit launcher hands over.
+        testsupport::MakeFolders(root + L"picked\\bin\\client");
+        CHECK(testsupport::CopyFileTo(
+            testsupport::JoinPath(testsupport::ExecutableFolder(), L"tiny-x86.dll"), root + L"picked\\" + kClient));
         CreateDirectoryW((root + L"appdata").c_str(), nullptr);
         SetEnvironmentVariableW(L"APPDATA", (root + L"appdata").c_str());
 
@@ -363,7 +366,10 @@ TEST_CASE(writeback_of_the_chosen_folder) {
         JreSelection selection;
         CHECK_EQ_AT(row.name, FindJre(system, settings, &chooser, selection), row.accept);
         SetCurrentDirectoryW(testsupport::ExecutableFolder().c_str());
-        if (row.accept) CHECK_EQ_AT(row.name, selection.jvmLibraryPath, chooser.library);
+        if (row.accept) {
+            CHECK_EQ_AT(row.name, selection.jvmLibraryPath, chooser.library);
+            CHECK_EQ_AT(row.name, selection.runPairProduct, row.pair && kBuildArch == Arch::X64);
+        }
 
         for (const std::wstring& file : row.written) {
             CHECK_EQ_AT(std::wstring(row.name) + L": " + file, ReadJrePath(root + file), root + L"picked\\");

@@ -1,5 +1,5 @@
 // An in-memory system for the JRE search: a set of existing files, a registry per view, and a
-// record of what was written.
+// record of the INI writes.
 #pragma once
 
 #include <initializer_list>
@@ -23,9 +23,7 @@ public:
     // registry[viewFlag][vendor key] = ordered (subkey, JavaHome) pairs
     std::map<uint32_t, std::map<std::wstring, std::vector<std::pair<std::wstring, std::wstring>>>> registry;
 
-    std::vector<std::wstring> createdFolders;
     std::vector<std::pair<std::wstring, std::wstring>> writes;  // (INI path, value)
-    std::vector<std::wstring> openedKeys;                       // every key enumerated, in order
 
     void AddJre(const std::wstring& home, std::initializer_list<const wchar_t*> subPaths) {
         for (const wchar_t* subPath : subPaths) files.insert(home + subPath);
@@ -42,7 +40,6 @@ public:
         return modulePathAvailable;
     }
     std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) override {
-        openedKeys.push_back(key);
         std::vector<std::wstring> names;
         for (const auto& entry : registry[viewFlag][key]) names.push_back(entry.first);
         return names;
@@ -61,7 +58,7 @@ public:
         return false;
     }
     std::wstring AppDataFolder() override { return appData; }
-    void CreateFolder(const std::wstring& path) override { createdFolders.push_back(path); }
+    void CreateFolder(const std::wstring&) override {}
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override {
         writes.emplace_back(iniPath, home);
     }

@@ -11,21 +11,6 @@ const wchar_t kSunJre[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
 const wchar_t kClient[] = L"bin\\client\\jvm.dll";
 const wchar_t kServer[] = L"bin\\server\\jvm.dll";
 
-class FakeChooser : public JreFolderChooser {
-public:
-    bool accept = false;
-    std::wstring home = L"D:\\picked";
-    std::wstring library = L"D:\\picked\\bin\\client\\jvm.dll";
-    int calls = 0;
-    bool Choose(const LauncherSettings&, std::wstring& h, std::wstring& l) override {
-        ++calls;
-        if (!accept) return false;
-        h = home;
-        l = library;
-        return true;
-    }
-};
-
 LauncherSettings AnyVersion() {
     LauncherSettings s;
     s.maximumVersion = JavaVersion::OpenMaximum();
@@ -161,65 +146,6 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
         if (found) CHECK_EQ_AT(row.name, selection.runPairProduct, row.runPairProduct);
         CHECK_EQ_AT(row.name, FormatJavaVersion(selection.version), std::wstring(row.version));
         CHECK_EQ_AT(row.name, system.writes.size(), size_t(0));
-    }
-}
-
-TEST_CASE(the_dialog_choice_is_checked_and_written_back) {
-    struct Row {
-        const wchar_t* name;
-        bool accept;
-        bool service;
-        bool foreign;
-        const wchar_t* pairProduct;
-        bool modulePath;
-        std::vector<std::wstring> writes;
-    };
-    const std::wstring user = L"C:\\Users\\u\\AppData\\Tool Pro\\{1A}\\";
-    const Row rows[] = {
-        {L"cancel", false, false, false, L"", true, {}},
-        {L"application", true, false, false, L"", true, {user + L"Tool 64.ini"}},
-        {L"application with pair", true, false, true, L"C:\\Other\\Tool.exe", true,
-         {user + L"Tool 64.ini", user + L"Tool.ini"}},
-        {L"service", true, true, false, L"", true, {L"C:\\App\\Tool 64.ini"}},
-        {L"service with pair", true, true, true, L"C:\\Other\\Tool.exe", true,
-         {L"C:\\App\\Tool 64.ini", L"C:\\Other\\Tool.ini"}},
-        {L"service with a pair path without dot", true, true, false, L"C:\\Other\\Tool", true,
-         {L"C:\\App\\Tool 64.ini"}},
-        {L"module path unavailable", true, false, false, L"", false, {}},
-    };
-    for (const Row& row : rows) {
-        FakeJreSystem system;
-        system.modulePathAvailable = row.modulePath;
-        FakeChooser chooser;
-        chooser.accept = row.accept;
-        if (row.foreign) system.foreignLibraries.insert(chooser.library);
-        LauncherSettings settings = AnyVersion();
-        settings.productName = L"Tool: Pro";
-        settings.productCode = L"{1A}";
-        settings.isService = row.service;
-        settings.pairProduct = row.pairProduct;
-        settings.jrePath = L"C:\\stale\\";  // names no JRE: the search goes on
-
-        JreSelection selection;
-        const bool found = FindJre(system, settings, &chooser, selection);
-        CHECK_EQ_AT(row.name, chooser.calls, 1);
-        CHECK_EQ_AT(row.name, found, row.accept);
-        std::vector<std::wstring> written;
-        for (const auto& write : system.writes) {
-            written.push_back(write.first);
-            CHECK_EQ_AT(row.name, write.second, std::wstring(L"D:\\picked\\"));
-        }
-        CHECK_EQ_AT(row.name, written, row.writes);
-        if (!row.accept) continue;
-        CHECK_EQ_AT(row.name, selection.jvmLibraryPath, chooser.library);
-        CHECK_EQ_AT(row.name, selection.runPairProduct, row.foreign);
-        // Folders are created (product folder, then code folder) only for per-user files.
-        const size_t folders = row.service || !row.modulePath ? 0 : 2 * row.writes.size();
-        CHECK_EQ_AT(row.name, system.createdFolders.size(), folders);
-        if (folders) {
-            CHECK_EQ_AT(row.name, system.createdFolders[0], std::wstring(L"C:\\Users\\u\\AppData\\Tool Pro"));
-            CHECK_EQ_AT(row.name, system.createdFolders[1], std::wstring(L"C:\\Users\\u\\AppData\\Tool Pro\\{1A}"));
-        }
     }
 }
 

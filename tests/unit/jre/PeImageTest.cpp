@@ -24,8 +24,8 @@ std::vector<unsigned char> Image(size_t size, int64_t offset, uint16_t machine, 
     Put32(full, 0x3C, static_cast<uint32_t>(offset));
     if (offset >= 0 && offset + 6 <= static_cast<int64_t>(full.size())) {
         Put32(full, static_cast<size_t>(offset), signature);
-        full[offset + 4] = static_cast<unsigned char>(machine);
-        full[offset + 5] = static_cast<unsigned char>(machine >> 8);
+        full[static_cast<size_t>(offset) + 4] = static_cast<unsigned char>(machine);
+        full[static_cast<size_t>(offset) + 5] = static_cast<unsigned char>(machine >> 8);
     }
     return std::vector<unsigned char>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
 }

@@ -1,18 +1,10 @@
 #include <string>
 #include <vector>
 
-#include "jre/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "tests/framework/Check.h"
-#include "tests/unit/jre/FakeJreSystem.h"
 
 namespace {
-
-const wchar_t kSunJdk[] = L"Software\\JavaSoft\\Java Development Kit\\";
-const wchar_t kSunJre[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
-const wchar_t kIbmJre[] = L"Software\\IBM\\Java2 Runtime Environment\\";
-const wchar_t kClient[] = L"bin\\client\\jvm.dll";
-const wchar_t kServer[] = L"bin\\server\\jvm.dll";
 
 LauncherSettings Settings(const std::wstring& source, const std::wstring& provider) {
     LauncherSettings s;
@@ -22,52 +14,7 @@ LauncherSettings Settings(const std::wstring& source, const std::wstring& provid
     return s;
 }
 
-std::wstring Homes(const std::vector<JreCandidate>& candidates) {
-    std::wstring text;
-    for (const JreCandidate& c : candidates) text += c.home + L" " + FormatJavaVersion(c.version) + L";";
-    return text;
-}
-
 }  // namespace
-
-TEST_CASE(probe_order_follows_the_jvm_type) {
-    struct Row {
-        const wchar_t* name;
-        std::vector<const wchar_t*> files;
-        JvmType type;
-        const wchar_t* found;  // sub-path, empty for none
-        bool server;
-    };
-    const std::vector<const wchar_t*> clientAndServer = {kClient, kServer};
-    const std::vector<const wchar_t*> all = {kClient, L"bin\\classic\\jvm.dll", L"bin\\hotspot\\jvm.dll", kServer,
-                                             L"bin\\jrockit\\jvm.dll"};
-    const Row rows[] = {
-        {L"both, default", clientAndServer, JvmType::Default, kClient, false},
-        {L"both, server", clientAndServer, JvmType::Server, kServer, true},
-        {L"both, favor_server", clientAndServer, JvmType::FavorServer, kServer, true},
-        {L"server only, default", {kServer}, JvmType::Default, kServer, true},
-        {L"client only, server", {kClient}, JvmType::Server, L"", false},
-        {L"client only, favor_server", {kClient}, JvmType::FavorServer, kClient, false},
-        {L"jrockit only, default", {L"bin\\jrockit\\jvm.dll"}, JvmType::Default, L"bin\\jrockit\\jvm.dll", false},
-        {L"jrockit only, server", {L"bin\\jrockit\\jvm.dll"}, JvmType::Server, L"", false},
-        {L"classic before hotspot", {L"bin\\hotspot\\jvm.dll", L"bin\\classic\\jvm.dll"}, JvmType::Default,
-         L"bin\\classic\\jvm.dll", false},
-        {L"hotspot before server", {L"bin\\hotspot\\jvm.dll", kServer}, JvmType::Default, L"bin\\hotspot\\jvm.dll", false},
-        {L"server before jrockit", {L"bin\\jrockit\\jvm.dll", kServer}, JvmType::Default, kServer, true},
-        {L"every library, default", all, JvmType::Default, kClient, false},
-        {L"java.dll alone is no JVM", {L"bin\\java.dll"}, JvmType::Default, L"", false},
-    };
-    for (const wchar_t* home : {L"C:\\jre\\", L""}) {
-        for (const Row& row : rows) {
-            FakeJreSystem system;
-            for (const wchar_t* file : row.files) system.files.insert(std::wstring(home) + file);
-            const JvmProbeResult result = ProbeJvmLibrary(system, home, row.type);
-            const std::wstring expected = *row.found ? std::wstring(home) + row.found : L"";
-            CHECK_EQ_AT(std::wstring(row.name) + L" in '" + home + L"'", result.library, expected);
-            CHECK_EQ_AT(row.name, result.server, row.server);
-        }
-    }
-}
 
 TEST_CASE(kind_and_provider_decide_which_keys_are_read_and_favoured) {
     struct Row {
@@ -103,63 +50,6 @@ TEST_CASE(kind_and_provider_decide_which_keys_are_read_and_favoured) {
         CHECK_EQ_AT(name, searched, std::string(row.searched));
         CHECK_EQ_AT(name, favoured, std::string(row.favoured));
     }
-}
-
-TEST_CASE(registered_homes_become_candidates) {
-    FakeJreSystem system;
-    system.AddJre(L"C:\\jre8\\", {kClient});
-    system.AddJre(L"C:\\jdk6\\jre\\", {kClient});
-    system.AddJre(L"C:\\nodigit\\", {kClient});
-    system.files.insert(L"C:\\jdk7\\bin\\client\\jvm.dll");  // the JDK's own folder does not count
-    system.Register(0, kSunJre, L"1.8", L"C:\\jre8");
-    system.Register(0, kSunJre, L"1.8.0_202", L"C:\\jre8\\");
-    system.Register(0, kSunJre, L"1.5.0", L"C:\\jre8");         // below the minimum
-    system.Register(0, kSunJre, L"current", L"C:\\nodigit");     // 0.0.0.0
-    system.Register(0, kSunJre, L"1.7", L"C:\\empty");           // no library
-    system.Register(0, kSunJre, L"1.7.1", L"");                  // empty JavaHome
-    system.Register(0, kSunJdk, L"1.6", L"C:\\jdk6");
-    system.Register(0, kSunJdk, L"1.7", L"C:\\jdk7");
-    system.Register(0x200, kSunJre, L"1.9", L"C:\\jre8");        // other view: not read
-
-    LauncherSettings s = Settings(L"", L"");
-    s.minimumVersion = ParseMinimumVersion(L"1.6");
-    CHECK_EQ(Homes(CollectCandidates(system, s, 0)),
-             L"C:\\jdk6\\jre\\ 1.6;C:\\jre8\\ 1.8;C:\\jre8\\ 1.8.0.202;");
-
-    s.minimumVersion = ParseMinimumVersion(L"any");
-    CHECK_EQ(Homes(CollectCandidates(system, s, 0)),
-             L"C:\\jdk6\\jre\\ 1.6;C:\\jre8\\ 1.8;C:\\jre8\\ 1.8.0.202;C:\\jre8\\ 1.5;C:\\nodigit\\ 0.0.0.0;");
-
-    // An empty maximum admits no name that holds a digit.
-    s.maximumVersion = ParseMaximumVersion(L"");
-    CHECK_EQ(Homes(CollectCandidates(system, s, 0)), L"C:\\nodigit\\ 0.0.0.0;");
-
-    // Every key of the search is opened in the requested view only.
-    RegistryJre found;
-    s.maximumVersion = ParseMaximumVersion(L"any");
-    system.openedKeys.clear();
-    CHECK(!SearchRegistry(system, s, RegistryView::Other, found));  // no pair product
-    CHECK(system.openedKeys.empty());
-    s.pairProduct = L"C:\\App\\Tool.exe";
-    CHECK(SearchRegistry(system, s, RegistryView::Other, found));
-    CHECK_EQ(found.home, L"C:\\jre8\\");
-    CHECK_EQ(FormatJavaVersion(found.version), L"1.9");
-}
-
-TEST_CASE(favor_server_sorts_server_candidates_first_but_probes_the_sun_jre_as_default) {
-    FakeJreSystem system;
-    system.AddJre(L"C:\\jdk6\\jre\\", {kServer});
-    system.AddJre(L"C:\\jre8\\", {kClient});
-    system.AddJre(L"C:\\jre7\\", {kClient, kServer});
-    system.Register(0, kSunJdk, L"1.6", L"C:\\jdk6");
-    system.Register(0, kSunJre, L"1.8", L"C:\\jre8");
-    system.Register(0, kSunJre, L"1.7", L"C:\\jre7");
-    LauncherSettings s = Settings(L"", L"");
-    s.jvmType = JvmType::FavorServer;
-    std::vector<JreCandidate> candidates = CollectCandidates(system, s, 0);
-    SortCandidates(candidates, s);
-    CHECK_EQ(Homes(candidates), L"C:\\jdk6\\jre\\ 1.6;C:\\jre8\\ 1.8;C:\\jre7\\ 1.7;");
-    CHECK_EQ(candidates[2].server, false);
 }
 
 TEST_CASE(sorting_keys_apply_only_when_their_setting_asks) {
