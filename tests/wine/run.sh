@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a Windows program under 64-bit Wine in the test run's private prefix and returns its exit
+# status (Wine passes on the low 8 bits of the Windows exit code).
+#
+#   tests/wine/run.sh <program.exe> [arguments...]
+#
+# The prefix (see wine-env.sh): $MARLWICK_WINEPREFIX, else $MARLWICK_BUILD_DIR/wineprefix, else
+# wineprefix in the build folder above the program. It is created on first use, under a lock, so
+# parallel tests may share it. Without $DISPLAY the program gets a private Xvfb shared by all runs
+# in the same prefix. The environment is passed on as it is, LANG included.
+#
+# Also: MARLWICK_WINEDEBUG (default -all), MARLWICK_WINE_VERBOSE=1 (prints the prefix and timings).
+set -u
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+[ $# -ge 1 ] || marlwick_die "usage: run.sh <program.exe> [arguments...]"
+[ -x "$MARLWICK_WINE_LOADER" ] || marlwick_die "no Wine loader at $MARLWICK_WINE_LOADER"
+marlwick_resolve_prefix "$1"
+marlwick_wine_environment
+mkdir -p "$(dirname "$WINEPREFIX")"
+
+# Registered as a user of the prefix for as long as this script runs.
+exec 9>>"$WINEPREFIX.users"
+flock -s 9
+exec 8>>"$WINEPREFIX.lock"
+flock -x 8
+marlwick_create_prefix_locked
+if [ -z "${DISPLAY:-}" ]; then
+  DISPLAY=$(marlwick_ensure_display_locked) || marlwick_die "could not start Xvfb"
+  export DISPLAY
+fi
+flock -u 8
+exec 8>&-
+
+[ -n "${MARLWICK_WINE_VERBOSE:-}" ] && echo "tests/wine: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY LANG=${LANG:-}" >&2
+# In the background so that a TERM (ctest's or timeout's time limit) reaches the program too.
+exec 7<&0
+"$MARLWICK_WINE_LOADER" "$@" 0<&7 7<&- 9>&- &
+program=$!
+trap 'kill -TERM "$program" 2>/dev/null' TERM INT HUP
+status=0
+wait "$program" || status=$?
+while kill -0 "$program" 2>/dev/null; do wait "$program" || status=$?; done
+exit "$status"
