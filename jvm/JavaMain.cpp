@@ -67,7 +67,7 @@ DWORD Launcher::RunJavaMainThread() {
 jclass Launcher::LoadMainClassThroughHelper() {
     if (jvmFindClassFromBootLoader == nullptr) return nullptr;
     JNIEnv* env = jniEnv;
-    auto findBootClass = reinterpret_cast<JVM_FindClassFromBootLoader_t>(jvmFindClassFromBootLoader);
+    auto findBootClass = reinterpret_cast<JVM_FindClassFromBootLoader_t>(reinterpret_cast<void*>(jvmFindClassFromBootLoader));
     jclass helper = findBootClass(env, "sun/launcher/LauncherHelper");
     if (helper == nullptr) return nullptr;
     jmethodID checkAndLoadMain =

@@ -56,7 +56,7 @@ bool Launcher::LoadJvmLibrary() {
 SIZE_T Launcher::GetDefaultStackSize() {
     JDK1_1InitArgs args = {};
     args.version = JNI_VERSION_1_1;
-    reinterpret_cast<JNI_GetDefaultJavaVMInitArgs_t>(jniGetDefaultJavaVMInitArgs)(&args);
+    reinterpret_cast<JNI_GetDefaultJavaVMInitArgs_t>(reinterpret_cast<void*>(jniGetDefaultJavaVMInitArgs))(&args);
     return args.javaStackSize > 0 ? static_cast<SIZE_T>(args.javaStackSize) : 0;
 }
 
@@ -74,7 +74,7 @@ bool Launcher::CreateJavaVm() {
     args.ignoreUnrecognized = JNI_FALSE;
 
     void* env = nullptr;
-    const jint result = reinterpret_cast<JNI_CreateJavaVM_t>(jniCreateJavaVM)(&javaVM, &env, &args);
+    const jint result = reinterpret_cast<JNI_CreateJavaVM_t>(reinterpret_cast<void*>(jniCreateJavaVM))(&javaVM, &env, &args);
     if (result != JNI_OK) {
         javaVM = nullptr;
         const UINT reason = CreateVmReasonId(result);

@@ -82,11 +82,6 @@ bool Launcher::ReadSettings() {
     return true;
 }
 
-bool Launcher::SetupSingleInstance() {
-    // The single-instance hand-over joins with its own work; until then every start runs alone.
-    return true;
-}
-
 void Launcher::SetWorkingDirToModuleDir() {
     std::wstring modulePath;
     std::wstring folder;
@@ -103,9 +98,6 @@ bool Launcher::LocateJre() {
     return true;
 }
 
-int32_t Launcher::StartPairProduct() { return 0; }
-
-int32_t Launcher::WaitForFirstInstance() { return -1; }
 
 bool Launcher::StartSplash() { return true; }
 
@@ -116,9 +108,3 @@ void Launcher::OnUncaughtException() {
     CloseSplashWindow();
 }
 
-void Launcher::StopListener() {
-    if (!settings.singleInstance) return;
-    instanceView.reset();
-    instanceBlock = nullptr;
-    instanceMapping.reset();
-}
