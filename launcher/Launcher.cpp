@@ -46,8 +46,9 @@ int32_t Launcher::Run() {
     PrepareVmEnvironment();
     if (!HasNoSplashSwitch(arguments) && !StartSplash()) return 0;
     if (!LoadJvmLibrary()) return -1;
-    GatherVmOptions();
-    if (RunJavaMainThread() == 0) return 0;
+    // Without a class path the user has been told why; starting a VM that cannot find the main
+    // class would only add a second message.
+    if (GatherVmOptions() && RunJavaMainThread() == 0) return 0;
     if (splashCloseHook != nullptr) {
         splashCloseHook();
         splashCloseHook = nullptr;
