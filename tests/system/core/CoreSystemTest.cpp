@@ -131,3 +131,40 @@ TEST_CASE(SpanishSystemShowsSpanishText) {
     CHECK_EQ(result.exitCode, kFailed);
     CHECK_EQ(BoxTexts(result), std::vector<std::wstring>{kNoMainClassSpanish});
 }
+
+TEST_CASE(PerUserIniOwnsTheJrePathOnceItExists) {
+    // "JRE Path" names a folder whose jvm.dll is no library: loading it shows message 222 with its
+    // path, which tells which "JRE Path" the launcher took.
+    LauncherFixture launcher(L"user-ini");
+    const std::wstring mainJre = launcher.path(L"main-jre\\");
+    const std::wstring userJre = launcher.path(L"user-jre\\");
+    for (const std::wstring& home : {mainJre, userJre}) {
+        MakeFolders(home + L"bin\\server");
+        WriteFileBytes(home + L"bin\\server\\jvm.dll", "not a library");
+    }
+    launcher.WriteIni(L"[Product Information]\r\nProduct Name=Marlwick: Test\r\nProduct Code={T1}\r\n"
+                      L"[Java Runtime Environment]\r\nMain Class=App\r\nJRE Path=" + mainJre + L"\r\n");
+    const std::wstring appData = launcher.path(L"appdata");
+    MakeFolders(appData);
+    const std::vector<std::wstring> environment = {L"APPDATA=" + appData};
+    auto loadFailure = [](const std::wstring& home) {
+        return L"Failed to load Java VM library: " + home + L"bin\\server\\jvm.dll (errno = 193).\n";
+    };
+
+    RunResult result = launcher.Run({}, 60000, environment);
+    CHECK_EQ(result.exitCode, kFailed);
+    CHECK_EQ(BoxTexts(result), std::vector<std::wstring>{loadFailure(mainJre)});
+
+    // The per-user INI exists without "JRE Path": no JRE at all, and nothing is shown.
+    const std::wstring userIni = appData + L"\\Marlwick Test\\{T1}\\Marlwick 64.ini";
+    CHECK(MakeFolders(appData + L"\\Marlwick Test\\{T1}"));
+    CHECK(WriteFileBytes(userIni, "[Other]\r\nx=1\r\n"));
+    result = launcher.Run({}, 60000, environment);
+    CHECK_EQ(result.exitCode, kFailed);
+    CHECK_EQ(result.boxes.size(), size_t(0));
+
+    // With a "JRE Path" of its own, that one is taken.
+    CHECK(WriteFileBytes(userIni, AsciiBytes(L"[Java Runtime Environment]\r\nJRE Path=" + userJre + L"\r\n")));
+    result = launcher.Run({}, 60000, environment);
+    CHECK_EQ(BoxTexts(result), std::vector<std::wstring>{loadFailure(userJre)});
+}
