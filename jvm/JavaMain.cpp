@@ -8,9 +8,13 @@
 namespace {
 
 DWORD WINAPI JavaMainThread(LPVOID parameter) {
-    Launcher* launcher = static_cast<Launcher*>(parameter);
-    if (launcher == nullptr || !launcher->CreateJavaVm()) return 1;
-    return launcher->InvokeMain() ? 0 : 1;
+    try {
+        Launcher* launcher = static_cast<Launcher*>(parameter);
+        if (launcher == nullptr || !launcher->CreateJavaVm()) return 1;
+        return launcher->InvokeMain() ? 0 : 1;
+    } catch (...) {  // nothing may unwind into the system's thread start
+        return 1;
+    }
 }
 
 std::wstring DottedName(std::wstring name) {
@@ -64,6 +68,33 @@ DWORD Launcher::RunJavaMainThread() {
     return exitCode;
 }
 
+// False when the system class loader cannot load the main class or the class has no static
+// main(String[]). LauncherHelper would then end the whole process itself with exit code 1 and
+// only a line on the error stream, which the user of a windowed application never sees; the
+// plain FindClass route reports it instead. True when the check itself cannot be made.
+static bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
+    jclass loaderClass = env->FindClass("java/lang/ClassLoader");
+    jmethodID systemLoader = loaderClass != nullptr
+        ? env->GetStaticMethodID(loaderClass, "getSystemClassLoader", "()Ljava/lang/ClassLoader;")
+        : nullptr;
+    jmethodID loadClass = systemLoader != nullptr
+        ? env->GetMethodID(loaderClass, "loadClass", "(Ljava/lang/String;)Ljava/lang/Class;")
+        : nullptr;
+    jobject loader = loadClass != nullptr ? env->CallStaticObjectMethod(loaderClass, systemLoader) : nullptr;
+    if (loader == nullptr) {
+        env->ExceptionClear();
+        return true;
+    }
+    jclass mainClass = static_cast<jclass>(env->CallObjectMethod(loader, loadClass, dottedName));
+    if (mainClass == nullptr || env->ExceptionOccurred() != nullptr) {
+        env->ExceptionClear();
+        return false;
+    }
+    const bool hasMain = env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V") != nullptr;
+    env->ExceptionClear();
+    return hasMain;
+}
+
 jclass Launcher::LoadMainClassThroughHelper() {
     if (jvmFindClassFromBootLoader == nullptr) return nullptr;
     JNIEnv* env = jniEnv;
@@ -74,7 +105,7 @@ jclass Launcher::LoadMainClassThroughHelper() {
         env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
     if (checkAndLoadMain == nullptr) return nullptr;
     jstring name = NewJavaString(env, DottedName(settings.mainClass));
-    if (name == nullptr) return nullptr;
+    if (name == nullptr || !MainClassLooksLoadable(env, name)) return nullptr;
     return static_cast<jclass>(env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name));
 }
 

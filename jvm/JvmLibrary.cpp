@@ -12,12 +12,18 @@ namespace {
 
 void JNICALL VmExitHook(jint code) {
     Launcher* launcher = Launcher::Current();
-    if (launcher != nullptr && launcher->vmEventListener != nullptr) launcher->vmEventListener->Exit(code);
+    try {
+        if (launcher != nullptr && launcher->vmEventListener != nullptr) launcher->vmEventListener->Exit(code);
+    } catch (...) {  // the virtual machine goes on with its exit
+    }
 }
 
 void JNICALL VmAbortHook() {
     Launcher* launcher = Launcher::Current();
-    if (launcher != nullptr && launcher->vmEventListener != nullptr) launcher->vmEventListener->Abort();
+    try {
+        if (launcher != nullptr && launcher->vmEventListener != nullptr) launcher->vmEventListener->Abort();
+    } catch (...) {  // the virtual machine goes on with its abort
+    }
 }
 
 }  // namespace

@@ -28,8 +28,7 @@ struct Delivery {
 };
 
 // Calls secondaryMain of the main class with a later start's arguments and posts the answer.
-DWORD WINAPI DeliverSecondaryLaunch(LPVOID parameter) {
-    std::unique_ptr<Delivery> delivery(static_cast<Delivery*>(parameter));
+DWORD DeliverToJava(std::unique_ptr<Delivery> delivery) {
     Launcher& launcher = *delivery->launcher;
     WaitForSingleObject(launcher.startedEvent.get(), INFINITE);
 
@@ -64,6 +63,15 @@ DWORD WINAPI DeliverSecondaryLaunch(LPVOID parameter) {
     return 0;
 }
 
+DWORD WINAPI DeliverSecondaryLaunch(LPVOID parameter) {
+    std::unique_ptr<Delivery> delivery(static_cast<Delivery*>(parameter));
+    try {
+        return DeliverToJava(std::move(delivery));
+    } catch (...) {  // nothing may unwind into the system's thread start
+        return 0;
+    }
+}
+
 DWORD WINAPI ListenForLaunches(LPVOID parameter) {
     Launcher& launcher = *static_cast<Launcher*>(parameter);
     const UINT messageId = launcher.instanceBlock->messageId;
@@ -71,11 +79,16 @@ DWORD WINAPI ListenForLaunches(LPVOID parameter) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message != messageId) continue;
         // Copy the arguments out before the next start may write the area.
-        auto* delivery = new Delivery{&launcher, static_cast<DWORD>(message.wParam & 0xffffffffu),
-                                      ReadForwardedArguments(*launcher.instanceBlock)};
+        std::unique_ptr<Delivery> delivery;
+        try {
+            delivery.reset(new Delivery{&launcher, static_cast<DWORD>(message.wParam & 0xffffffffu),
+                                        ReadForwardedArguments(*launcher.instanceBlock)});
+        } catch (...) {  // out of memory: this start gets no answer, the listener goes on
+        }
         SetEvent(launcher.argumentsTakenEvent.get());
-        UniqueHandle thread(CreateThread(nullptr, 0, DeliverSecondaryLaunch, delivery, 0, nullptr));
-        if (!thread) delete delivery;
+        if (!delivery) continue;
+        UniqueHandle thread(CreateThread(nullptr, 0, DeliverSecondaryLaunch, delivery.get(), 0, nullptr));
+        if (thread) delivery.release();
     }
     return 0;
 }
