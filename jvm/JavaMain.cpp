@@ -11,7 +11,14 @@ DWORD WINAPI JavaMainThread(LPVOID parameter) {
     try {
         Launcher* launcher = static_cast<Launcher*>(parameter);
         if (launcher == nullptr || !launcher->CreateJavaVm()) return 1;
-        return launcher->InvokeMain() ? 0 : 1;
+        if (launcher->InvokeMain()) return 0;
+        // A thread that ends attached counts as a live non-daemon thread: DestroyJavaVM in the
+        // teardown would wait for it for ever.
+        JNIEnv* env = nullptr;
+        if (launcher->javaVM->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_2) == JNI_OK) {
+            launcher->javaVM->DetachCurrentThread();
+        }
+        return 1;
     } catch (...) {  // nothing may unwind into the system's thread start
         return 1;
     }
