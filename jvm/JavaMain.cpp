@@ -11,14 +11,7 @@ DWORD WINAPI JavaMainThread(LPVOID parameter) {
     try {
         Launcher* launcher = static_cast<Launcher*>(parameter);
         if (launcher == nullptr || !launcher->CreateJavaVm()) return 1;
-        if (launcher->InvokeMain()) return 0;
-        // A thread that ends attached counts as a live non-daemon thread: DestroyJavaVM in the
-        // teardown would wait for it for ever.
-        JNIEnv* env = nullptr;
-        if (launcher->javaVM->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_2) == JNI_OK) {
-            launcher->javaVM->DetachCurrentThread();
-        }
-        return 1;
+        return launcher->InvokeMain() ? 0 : 1;
     } catch (...) {  // nothing may unwind into the system's thread start
         return 1;
     }
@@ -117,6 +110,14 @@ jclass Launcher::LoadMainClassThroughHelper() {
 }
 
 bool Launcher::InvokeMain() {
+    if (CallMain()) return FinishMainThread();
+    // A thread that ends attached counts as a live non-daemon thread: DestroyJavaVM in the
+    // teardown would wait for it for ever.
+    javaVM->DetachCurrentThread();
+    return false;
+}
+
+bool Launcher::CallMain() {
     JNIEnv* env = jniEnv;
     jclass mainClassRef = LoadMainClassThroughHelper();
     if (mainClassRef == nullptr) {
@@ -158,7 +159,7 @@ bool Launcher::InvokeMain() {
     if (startedEvent) SetEvent(startedEvent.get());
     env->CallStaticVoidMethod(mainClassRef, mainMethod, args);
     if (env->ExceptionOccurred() != nullptr) OnUncaughtException();
-    return FinishMainThread();
+    return true;
 }
 
 bool Launcher::FinishMainThread() {

@@ -103,6 +103,8 @@ private:
     void ResolveClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder, std::wstring& classPath);
     DWORD RunJavaMainThread();
     jclass LoadMainClassThroughHelper();
+    // True when main was called (and has returned); false after the failure was reported.
+    bool CallMain();
     void OnUncaughtException();
     bool FinishMainThread();
     void RedirectOutputs();
