@@ -15,11 +15,22 @@ namespace {
 // A later start holds this mutex from writing the argument area until the first instance has
 // copied the arguments out, so that starts at the same moment never overwrite each other.
 const wchar_t kHandOverMutexSuffix[] = L"_upr_mtx";
-// Signalled by the first instance's listener once it has copied the arguments.
+// Followed by "_" and the later start's thread identifier: the event that the first instance's
+// listener signals once it has copied that start's arguments. One event per start, so that a
+// signal meant for a start that died after posting can never release the next one early.
 const wchar_t kArgumentsTakenSuffix[] = L"_upr_ack";
 const wchar_t kStartedEventSuffix[] = L"_upr_evt";
 // How long a later start waits for the first instance to take its arguments.
 const DWORD kHandOverTimeoutMs = 30000;
+
+std::wstring ArgumentsTakenEventName(const std::wstring& instanceName, DWORD laterThreadId) {
+    return instanceName + kArgumentsTakenSuffix + L"_" + std::to_wstring(laterThreadId);
+}
+
+struct Listener {
+    Launcher* launcher;
+    std::wstring instanceName;
+};
 
 struct Delivery {
     Launcher* launcher;
@@ -73,19 +84,23 @@ DWORD WINAPI DeliverSecondaryLaunch(LPVOID parameter) {
 }
 
 DWORD WINAPI ListenForLaunches(LPVOID parameter) {
-    Launcher& launcher = *static_cast<Launcher*>(parameter);
+    const std::unique_ptr<Listener> listener(static_cast<Listener*>(parameter));
+    Launcher& launcher = *listener->launcher;
     const UINT messageId = launcher.instanceBlock->messageId;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message != messageId) continue;
         // Copy the arguments out before the next start may write the area.
+        const DWORD laterThreadId = static_cast<DWORD>(message.wParam & 0xffffffffu);
         std::unique_ptr<Delivery> delivery;
+        UniqueHandle taken;
         try {
-            delivery.reset(new Delivery{&launcher, static_cast<DWORD>(message.wParam & 0xffffffffu),
-                                        ReadForwardedArguments(*launcher.instanceBlock)});
+            delivery.reset(new Delivery{&launcher, laterThreadId, ReadForwardedArguments(*launcher.instanceBlock)});
+            taken.reset(OpenEventW(EVENT_MODIFY_STATE, FALSE,
+                                   ArgumentsTakenEventName(listener->instanceName, laterThreadId).c_str()));
         } catch (...) {  // out of memory: this start gets no answer, the listener goes on
         }
-        SetEvent(launcher.argumentsTakenEvent.get());
+        if (taken) SetEvent(taken.get());
         if (!delivery) continue;
         UniqueHandle thread(CreateThread(nullptr, 0, DeliverSecondaryLaunch, delivery.get(), 0, nullptr));
         if (thread) delivery.release();
@@ -128,7 +143,6 @@ bool Launcher::SetupSingleInstance() {
 
     if (isFirstInstance) {
         startedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + kStartedEventSuffix).c_str()));
-        argumentsTakenEvent.reset(CreateEventW(nullptr, FALSE, FALSE, (name + kArgumentsTakenSuffix).c_str()));
         const UINT messageId = RegisterWindowMessageW(name.c_str());
         if (messageId == 0) {
             settings.singleInstance = false;
@@ -137,8 +151,10 @@ bool Launcher::SetupSingleInstance() {
         instanceBlock->messageId = messageId;
         instanceBlock->processId = GetCurrentProcessId();
         DWORD threadId = 0;
-        listenerThread.reset(CreateThread(nullptr, 0, ListenForLaunches, this, CREATE_SUSPENDED, &threadId));
+        auto* listener = new Listener{this, name};
+        listenerThread.reset(CreateThread(nullptr, 0, ListenForLaunches, listener, CREATE_SUSPENDED, &threadId));
         if (!listenerThread) {
+            delete listener;
             settings.singleInstance = false;
             return true;
         }
@@ -151,7 +167,8 @@ bool Launcher::SetupSingleInstance() {
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     UniqueHandle handOver(CreateMutexW(nullptr, FALSE, (name + kHandOverMutexSuffix).c_str()));
-    UniqueHandle argumentsTaken(CreateEventW(nullptr, FALSE, FALSE, (name + kArgumentsTakenSuffix).c_str()));
+    UniqueHandle argumentsTaken(
+        CreateEventW(nullptr, FALSE, FALSE, ArgumentsTakenEventName(name, GetCurrentThreadId()).c_str()));
     if (handOver) {
         const DWORD wait = WaitForSingleObject(handOver.get(), kHandOverTimeoutMs);
         if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) handOver.reset();  // go on unserialised

@@ -1,0 +1,130 @@
+// The pair product: a 64-bit launcher whose "JRE Path" names a 32-bit JRE hands the whole start,
+// with its own command line, to the launcher of the other architecture. PairStandIn.exe plays that
+// launcher and records what it received.
+#include <windows.h>
+
+#include "tests/framework/Check.h"
+#include "tests/system/instance/InstanceFixture.h"
+
+using namespace instancetest;
+using namespace testsupport;
+
+namespace {
+
+const wchar_t kJvmLoadFailed[] = L"Failed to load Java VM library: ";
+const wchar_t kNoCreateJavaVm[] = L"Windows exception: cannot find CreateJavaVM JNI";
+
+struct PairRun {
+    DWORD exitCode = kTimedOut;
+    std::vector<std::wstring> boxes;
+    std::wstring commandLine;  // as the stand-in saw it; empty when it did not run
+    std::wstring folder;       // its current directory
+};
+
+// Runs the launcher in `fixture` with a command line of our own and a working directory, the
+// stand-in being told where to record and which code to exit with.
+PairRun RunPair(const LauncherFixture& fixture, const std::wstring& commandLine, const std::wstring& workingDirectory,
+                DWORD standInExit) {
+    PairRun run;
+    const std::wstring record = fixture.path(L"pair-record.txt");
+    DeleteFileW(record.c_str());
+    StartSpec spec;
+    spec.workingDirectory = workingDirectory;
+    spec.environment = {L"MARLWICK_PAIR_RECORD=" + record, L"MARLWICK_PAIR_EXIT=" + std::to_wstring(standInExit)};
+    Launched launcher = StartLauncher(fixture.exe(), commandLine, spec, fixture.folder());
+    if (!launcher.started()) return run;
+    const ExitResult end = launcher.Finish(60000);
+    run.exitCode = end.timedOut ? kTimedOut : end.exitCode;
+    for (const WindowInfo& box : launcher.boxes) run.boxes.push_back(box.MessageText());
+    // Without "Pair Return Code" the launcher does not wait: give the stand-in time to record.
+    WaitUntil([&] { return PathExists(record); }, run.boxes.empty() ? 10000 : 1000);
+    std::string bytes;
+    if (ReadFileBytes(record, bytes)) {
+        const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+        const size_t newline = text.find(L'\n');
+        run.commandLine = text.substr(0, newline);
+        if (newline != std::wstring::npos) run.folder = text.substr(newline + 1);
+    }
+    return run;
+}
+
+std::wstring PairIni(const std::wstring& jreFolder, const std::wstring& applicationLines) {
+    return L"[Java Runtime Environment]\r\nMain Class=com.example.App\r\nJRE Path=" + jreFolder +
+           L"\r\n[Class Path]\r\nClass Path=app.jar\r\n[Application]\r\n" + applicationLines;
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
+    const std::wstring standIn = JoinPath(FilesFolder(), L"PairStandIn.exe");
+    const std::wstring x86Jre = JoinPath(FilesFolder(), L"fake-jre-x86");
+    struct Row {
+        const wchar_t* name;
+        std::wstring pairLines;  // "Pair Product" and "Pair Return Code" lines
+        DWORD standInExit;
+        DWORD expected;
+        bool standInRuns;
+    };
+    const Row rows[] = {
+        {L"return code yes", L"Pair Product=" + standIn + L"\r\nPair Return Code=yes\r\n", 42, 42, true},
+        {L"return code YES", L"Pair Product=" + standIn + L"\r\nPair Return Code=YES\r\n", 7, 7, true},
+        {L"return code Yes, all 32 bits", L"Pair Product=" + standIn + L"\r\nPair Return Code=Yes\r\n", 0xC0000005,
+         0xC0000005, true},
+        {L"no return code", L"Pair Product=" + standIn + L"\r\n", 42, 0, true},
+        {L"return code no", L"Pair Product=" + standIn + L"\r\nPair Return Code=no\r\n", 42, 0, true},
+        {L"return code true", L"Pair Product=" + standIn + L"\r\nPair Return Code=true\r\n", 42, 0, true},
+        {L"relative to the working directory", L"Pair Product=pair\\PairStandIn.exe\r\nPair Return Code=yes\r\n", 9,
+         9, true},
+        {L"missing pair product", L"Pair Product=missing\\Pair.exe\r\nPair Return Code=yes\r\n", 9, 0, false},
+    };
+    for (const Row& row : rows) {
+        LauncherFixture fixture(L"pair");
+        CHECK_EQ_AT(row.name, fixture.ok(), true);
+        CHECK_EQ_AT(row.name, fixture.WriteIni(PairIni(x86Jre, row.pairLines)), true);
+        // The launcher runs in a working directory of its own, with a copy of the stand-in below it.
+        const std::wstring work = fixture.path(L"work");
+        CHECK(MakeFolders(JoinPath(work, L"pair")));
+        CHECK(CopyThroughMemory(standIn, JoinPath(work, L"pair\\PairStandIn.exe")));
+        // Odd spacing and quoting: the pair product gets the text unchanged, not re-quoted.
+        const std::wstring line = L"\"" + fixture.exe() + L"\"  a   \"b c\" \"\" -nosplash x\"y\\\" tail\\";
+        const PairRun run = RunPair(fixture, line, work, row.standInExit);
+        CHECK_EQ_AT(row.name, run.exitCode, row.expected);
+        CHECK_EQ_AT(row.name, run.boxes, std::vector<std::wstring>{});
+        if (row.standInRuns) {
+            CHECK_EQ_AT(row.name, run.commandLine, line);
+            CHECK_EQ_AT(row.name, run.folder, work);
+        } else {
+            CHECK_EQ_AT(row.name, run.commandLine, std::wstring());
+        }
+    }
+}
+
+TEST_CASE(pair_WithoutPairProductTheLibraryIsLoaded) {
+    const std::wstring standIn = JoinPath(FilesFolder(), L"PairStandIn.exe");
+    struct Row { const wchar_t* name; const wchar_t* jre; std::wstring applicationLines; const wchar_t* message; };
+    const Row rows[] = {
+        // The 32-bit library cannot be loaded into the 64-bit launcher.
+        {L"x86 library, no pair product", L"fake-jre-x86", L"Pair Return Code=yes\r\n", kJvmLoadFailed},
+        {L"x86 library, empty pair product", L"fake-jre-x86", L"Pair Product=\r\nPair Return Code=yes\r\n", kJvmLoadFailed},
+        // A library of the launcher's own architecture is never handed over.
+        {L"x64 library, pair product set", L"fake-jre-x64", L"Pair Product=" + standIn + L"\r\nPair Return Code=yes\r\n",
+         kNoCreateJavaVm},
+    };
+    for (const Row& row : rows) {
+        LauncherFixture fixture(L"no-pair");
+        const std::wstring jre = JoinPath(FilesFolder(), row.jre);
+        CHECK_EQ_AT(row.name, fixture.WriteIni(PairIni(jre, row.applicationLines)), true);
+        const PairRun run = RunPair(fixture, L"\"" + fixture.exe() + L"\" a", fixture.folder(), 42);
+        CHECK_EQ_AT(row.name, run.exitCode, kFailed);
+        CHECK_EQ_AT(row.name, run.boxes.size(), size_t(1));
+        if (!run.boxes.empty()) {
+            CHECK_EQ_AT(row.name, StartsWith(run.boxes[0], row.message), true);
+            if (row.message == kJvmLoadFailed) {
+                CHECK_EQ_AT(row.name, StartsWith(run.boxes[0], kJvmLoadFailed + jre + L"\\bin\\server\\jvm.dll"), true);
+            }
+        }
+        CHECK_EQ_AT(row.name, run.commandLine, std::wstring());
+    }
+}

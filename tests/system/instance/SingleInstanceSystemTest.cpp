@@ -1,0 +1,222 @@
+// Single instance with the real JRE: later starts hand their arguments to secondaryMain of the
+// first instance and exit with its answer.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "tests/framework/Check.h"
+#include "tests/system/instance/InstanceFixture.h"
+
+using namespace instancetest;
+using testsupport::ExitResult;
+
+namespace {
+
+const wchar_t kSingle[] = L"Single Instance=yes\r\n";
+
+}  // namespace
+
+TEST_CASE(instance_SecondStartReachesSecondaryMain) {
+    struct Variant { const wchar_t* name; const wchar_t* mainClass; bool answers; };
+    const Variant variants[] = {{L"int", kIntApp, true}, {L"void", kVoidApp, false}};
+    struct Row { const wchar_t* name; std::vector<std::wstring> arguments; DWORD intAnswer; };
+    const Row rows[] = {
+        {L"a and b", {L"a", L"b"}, 42},
+        {L"no arguments: one empty string", {}, 41},
+        {L"an empty argument in the middle", {L"a", L"", L"b"}, 43},
+        {L"spaces, non-ASCII, the splash switch", {L"x y", L"\x00f1and\x00fa \x4e2d", L"-nosplash"}, 43},
+        {L"negative answer: all 32 bits", {L"ret=-7"}, 0xFFFFFFF9},
+        {L"largest answer", {L"ret=2147483647"}, 0x7FFFFFFF},
+    };
+    for (const Variant& variant : variants) {
+        AppFixture app(std::wstring(L"second-") + variant.name, variant.mainClass, kSingle);
+        CHECK_EQ_AT(variant.name, app.ok(), true);
+        Launched first = StartFirst(app);
+        size_t delivered = 0;
+        for (const Row& row : rows) {
+            const std::wstring context = std::wstring(variant.name) + L": " + row.name;
+            const DWORD code = app.Run(row.arguments, 60000);
+            CHECK_EQ_AT(context, code, variant.answers ? row.intAnswer : 0u);
+            // The void variant answers before it calls: wait until the call has been recorded.
+            CHECK_EQ_AT(context, app.WaitForSecondaryLines(++delivered), true);
+            const std::vector<std::string> lines = app.SecondaryLines();
+            const std::vector<std::wstring> expected = row.arguments.empty() ? std::vector<std::wstring>{L""} : row.arguments;
+            CHECK_EQ_AT(context, lines.empty() ? std::string() : lines.back(), Describe(expected));
+        }
+        // Only the first start ran main; the others never started a VM of their own.
+        CHECK_EQ_AT(variant.name, app.MainRecords(), std::vector<std::string>{Describe({L"stay", L"first"})});
+        CHECK_EQ_AT(variant.name, app.SecondaryLines().size(), delivered);
+        StopFirst(app, first);
+    }
+}
+
+TEST_CASE(instance_ArgumentsOf520UnitsOrMoreFail) {
+    AppFixture app(L"long-args", kIntApp, kSingle);
+    CHECK(app.ok());
+    Launched first = StartFirst(app);
+    std::wstring smiles;
+    for (int i = 0; i < 259; ++i) smiles += L"\xD83D\xDE00";  // 518 units in surrogate pairs
+    struct Row { const wchar_t* name; std::vector<std::wstring> arguments; bool fits; };
+    const Row rows[] = {
+        {L"518 units + NUL + final NUL = 1040 bytes", {std::wstring(518, L'x')}, true},
+        {L"519 units: 520 with the NUL", {std::wstring(519, L'y')}, false},
+        {L"258 + 259 units fit exactly", {std::wstring(258, L'a'), std::wstring(259, L'b')}, true},
+        {L"259 + 259 units", {std::wstring(259, L'a'), std::wstring(259, L'b')}, false},
+        {L"surrogate pairs count as two units", {smiles}, true},
+        {L"surrogate pairs, one more", {smiles + L"z"}, false},
+        {L"104 arguments of 4", std::vector<std::wstring>(104, L"abcd"), false},
+        {L"103 arguments of 4", std::vector<std::wstring>(103, L"abcd"), true},
+        {L"4000 units", {std::wstring(4000, L'q')}, false},
+    };
+    size_t delivered = 0;
+    for (const Row& row : rows) {
+        const DWORD code = app.Run(row.arguments, 60000);
+        CHECK_EQ_AT(row.name, code, row.fits ? static_cast<DWORD>(40 + row.arguments.size()) : kFailed);
+        if (row.fits) {
+            CHECK_EQ_AT(row.name, app.WaitForSecondaryLines(++delivered), true);
+            const std::vector<std::string> lines = app.SecondaryLines();
+            CHECK_EQ_AT(row.name, lines.empty() ? std::string() : lines.back(), Describe(row.arguments));
+        }
+        CHECK_EQ_AT(row.name, first.running(), true);
+    }
+    // A refused start wrote nothing: the next start is delivered as it is.
+    CHECK_EQ(app.Run({L"a", L"b"}), 42u);
+    CHECK(app.WaitForSecondaryLines(++delivered));
+    CHECK_EQ(app.SecondaryLines().size(), delivered);
+    CHECK_EQ(app.SecondaryLines().back(), Describe({L"a", L"b"}));
+    StopFirst(app, first);
+}
+
+TEST_CASE(instance_CopiesInOtherFoldersRunIndependently) {
+    AppFixture a(L"copy-a", kIntApp, kSingle);
+    AppFixture b(L"copy-b", kIntApp, kSingle, L"same name");
+    CHECK(a.ok());
+    CHECK(b.ok());
+    Launched firstA = StartFirst(a, L"A");
+    // The copy starts its own VM although the first copy runs.
+    Launched firstB = b.Start({L"stay", L"B"});
+    CHECK(b.WaitForMainRecords(1));
+    CHECK_EQ(b.MainRecords(), std::vector<std::string>{Describe({L"stay", L"B"})});
+    CHECK_EQ(a.MainRecords().size(), size_t(1));
+    // Each copy's later starts go to its own first instance.
+    CHECK_EQ(a.Run({L"to-a"}), 41u);
+    CHECK_EQ(b.Run({L"to", L"b"}), 42u);
+    CHECK(a.WaitForSecondaryLines(1));
+    CHECK(b.WaitForSecondaryLines(1));
+    CHECK_EQ(a.SecondaryLines(), std::vector<std::string>{Describe({L"to-a"})});
+    CHECK_EQ(b.SecondaryLines(), std::vector<std::string>{Describe({L"to", L"b"})});
+    StopFirst(a, firstA, 0);
+    StopFirst(b, firstB, 4);
+}
+
+TEST_CASE(instance_FirstEndsWhileSecondWaits) {
+    {
+        // No secondaryMain: the later start waits until the first one ends and takes its code.
+        AppFixture app(L"ends-plain", kPlainApp, kSingle);
+        CHECK(app.ok());
+        Launched first = StartFirst(app);
+        Launched second = app.Start({L"a"});
+        Sleep(1500);
+        CHECK_EQ(second.running(), true);
+        CHECK(app.Stop(3));
+        const ExitResult waited = second.Finish(30000);
+        CHECK_EQ(waited.timedOut, false);
+        CHECK_EQ(waited.exitCode, 3u);
+        CHECK_EQ(first.Finish(30000).exitCode, 3u);
+        CHECK_EQ(app.MainRecords().size(), size_t(1));
+    }
+    {
+        // secondaryMain ends the process itself with 3 instead of answering.
+        AppFixture app(L"ends-exit", kIntApp, kSingle);
+        CHECK(app.ok());
+        Launched first = StartFirst(app);
+        CHECK_EQ(app.Run({L"exit=3"}, 60000), 3u);
+        CHECK_EQ(first.Finish(30000).exitCode, 3u);
+    }
+    {
+        // secondaryMain throws: the int answer is 0, the exception is printed, the first goes on;
+        // a start made while the first VM is still starting is answered once main has begun.
+        AppFixture app(L"ends-throw", kIntApp, kSingle);
+        CHECK(app.ok());
+        Launched first = app.Start({L"stay", L"first"});
+        CHECK(WaitForListener(app.exe()));
+        CHECK_EQ(app.MainRecords().size(), size_t(0));  // its VM is still to come
+        Launched early = app.Start({L"early"});
+        const ExitResult earlyEnd = early.Finish(90000);
+        CHECK_EQ(earlyEnd.timedOut, false);
+        CHECK_EQ(earlyEnd.exitCode, 41u);
+        CHECK(app.WaitForMainRecords(1));
+        CHECK_EQ(app.Run({L"throw"}, 60000), 0u);
+        CHECK_EQ(first.running(), true);
+        CHECK_EQ(app.Run({L"after", L"it"}, 60000), 42u);
+        CHECK(app.WaitForSecondaryLines(3));
+        CHECK_EQ(app.SecondaryLines(),
+                 (std::vector<std::string>{Describe({L"early"}), Describe({L"throw"}), Describe({L"after", L"it"})}));
+        StopFirst(app, first);
+    }
+}
+
+TEST_CASE(instance_YesCapitalStaysOff) {
+    // Only the exact word "yes" turns single instance on: otherwise every start runs main.
+    for (const wchar_t* value : {L"Yes", L"YES", L"true"}) {
+        AppFixture app(L"yes-capital", kIntApp, std::wstring(L"Single Instance=") + value + L"\r\n");
+        CHECK_EQ_AT(value, app.ok(), true);
+        Launched first = app.Start({L"stay", L"one"});
+        CHECK_EQ_AT(value, app.WaitForMainRecords(1), true);
+        Launched second = app.Start({L"stay", L"two"});
+        CHECK_EQ_AT(value, app.WaitForMainRecords(2), true);
+        std::vector<std::string> records = app.MainRecords();
+        std::sort(records.begin(), records.end());
+        CHECK_EQ_AT(value, records, (std::vector<std::string>{Describe({L"stay", L"one"}), Describe({L"stay", L"two"})}));
+        CHECK_EQ_AT(value, app.SecondaryLines().size(), size_t(0));
+        CHECK(app.Stop(6));
+        CHECK_EQ_AT(value, first.Finish(30000).exitCode, 6u);
+        CHECK_EQ_AT(value, second.Finish(30000).exitCode, 6u);
+    }
+}
+
+// Ten later starts created suspended and let go together, three rounds: each one reaches
+// secondaryMain with its own arguments exactly once and exits with its own answer.
+TEST_CASE(instance_TenAtOnceGetTheirOwnAnswers) {
+    struct Variant { const wchar_t* name; const wchar_t* mainClass; bool answers; };
+    for (const Variant& variant : {Variant{L"int", kIntApp, true}, Variant{L"void", kVoidApp, false}}) {
+        AppFixture app(std::wstring(L"ten-") + variant.name, variant.mainClass, kSingle);
+        CHECK_EQ_AT(variant.name, app.ok(), true);
+        Launched first = StartFirst(app);
+        std::vector<std::string> expected;
+        const int rounds = 3;
+        for (int round = 0; round < rounds; ++round) {
+            std::vector<Launched> starts;
+            std::vector<DWORD> answers;
+            for (int i = 0; i < 10; ++i) {
+                const int answer = 1000 + round * 10 + i;
+                std::vector<std::wstring> arguments = {L"who=" + std::to_wstring(round) + L"-" + std::to_wstring(i),
+                                                       L"ret=" + std::to_wstring(answer)};
+                if (i % 3 == 0) arguments.push_back(L"sleep=" + std::to_wstring(20 * i));  // answers out of order
+                if (i % 4 == 1) arguments.push_back(L"");
+                expected.push_back(Describe(arguments));
+                StartSpec spec;
+                spec.arguments = arguments;
+                spec.suspended = true;
+                starts.push_back(app.Start(spec));
+                answers.push_back(variant.answers ? static_cast<DWORD>(answer) : 0u);
+            }
+            for (Launched& start : starts) start.Resume();
+            for (size_t i = 0; i < starts.size(); ++i) {
+                const ExitResult end = starts[i].Finish(120000);
+                const std::wstring context = std::wstring(variant.name) + L" round " + std::to_wstring(round) +
+                                             L" start " + std::to_wstring(i);
+                CHECK_EQ_AT(context, end.timedOut, false);
+                CHECK_EQ_AT(context, end.exitCode, answers[i]);
+            }
+        }
+        CHECK_EQ_AT(variant.name, app.WaitForSecondaryLines(expected.size()), true);
+        Sleep(500);  // nothing more may come
+        std::vector<std::string> lines = app.SecondaryLines();
+        std::sort(lines.begin(), lines.end());
+        std::sort(expected.begin(), expected.end());
+        CHECK_EQ_AT(variant.name, lines, expected);
+        CHECK_EQ_AT(variant.name, app.MainRecords().size(), size_t(1));
+        StopFirst(app, first);
+    }
+}
