@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "tests/framework/Check.h"
 #include "tests/system/java/JavaFixture.h"
@@ -53,6 +54,19 @@ std::vector<std::wstring> FindNames(const std::wstring& pattern) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+// The stack reserve that a 64-bit executable's header asks for; 0 when the file is unreadable.
+uint64_t StackReserveOf(const std::wstring& exe) {
+    std::string bytes;
+    if (!testsupport::ReadFileBytes(exe, bytes) || bytes.size() < sizeof(IMAGE_DOS_HEADER)) return 0;
+    IMAGE_DOS_HEADER dos;
+    memcpy(&dos, bytes.data(), sizeof dos);
+    const size_t offset = static_cast<size_t>(dos.e_lfanew);
+    if (offset + sizeof(IMAGE_NT_HEADERS64) > bytes.size()) return 0;
+    IMAGE_NT_HEADERS64 nt;
+    memcpy(&nt, bytes.data() + offset, sizeof nt);
+    return nt.OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC ? nt.OptionalHeader.SizeOfStackReserve : 0;
 }
 
 // The virtual machine leaves -Djava.class.path out of its input arguments and lists every other
@@ -125,6 +139,34 @@ TEST_CASE(ClassPathWildcardExpandsInFileSystemOrder) {
     const JavaRun run = app.Run();
     CheckReport(L"wildcard", run);
     CHECK_EQ(run.report[std::string("java.class.path")], expected);
+}
+
+TEST_CASE(LongClassPathReachesTheVirtualMachineWhole) {
+    // 1,500 jar files with long names: a class path of about 200,000 characters, far more than
+    // the 32,767 characters that the system's environment expansion can take at once.
+    JavaApp app(L"java-long-classpath");
+    REQUIRE_APP(app);
+    const std::wstring many = app.path(L"many");
+    CHECK(testsupport::MakeFolders(many));
+    const std::wstring padding(80, L'x');
+    for (int i = 0; i < 1500; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"%04d-", i);
+        CHECK(testsupport::WriteFileBytes(many + L"\\" + name + padding + L".jar", ""));
+    }
+    JavaIni ini;
+    ini.classPath = L"\\lib\\probe.jar;\\many\\*.jar";
+    CHECK(app.WriteIni(ini));
+    std::wstring expected = app.lib() + L"\\probe.jar;";
+    for (const std::wstring& name : FindNames(many + L"\\*.jar")) expected += many + L"\\" + name + L";";
+
+    const JavaRun run = app.Run();
+    CheckReport(L"long class path", run);
+    const std::wstring classPath = run.report[std::string("java.class.path")];
+    const auto entries = [](const std::wstring& text) { return std::count(text.begin(), text.end(), L';'); };
+    CHECK_EQ(entries(classPath), entries(expected));
+    CHECK_EQ(classPath.size(), expected.size());
+    CHECK(classPath == expected);
 }
 
 TEST_CASE(EmbeddedJarRunsTheExecutableItself) {
@@ -213,12 +255,17 @@ TEST_CASE(MemoryPercentagesFollowThePhysicalMemory) {
 
 TEST_CASE(StackSizeSizesTheJavaMainThread) {
     // The Java main thread is created with the -Xss size as its stack size (CreateThread without
-    // flags: Windows commits that much and reserves at least the executable's own default, 2 MB
-    // for this build). How deep main can recurse, interpreted (-Xint: fixed frame sizes), shows
-    // the reserve: the same for no -Xss, 512k and 1m, and twice and four times as deep for 4m
-    // and 8m.
-    struct Row { const wchar_t* parameter; double expectedRatio; };
-    const Row rows[] = {{L"", 1.0}, {L"-Xss512k", 1.0}, {L"-Xss1m", 1.0}, {L"-Xss4m", 2.0}, {L"-Xss8m", 4.0}};
+    // flags): Windows commits that much and reserves at least the executable's own default
+    // (SizeOfStackReserve, 2 MB for this build). How deep main can recurse, interpreted (-Xint:
+    // fixed frame sizes), shows the reserve: the same as without -Xss for sizes up to the
+    // executable's default, and in proportion for larger ones.
+    JavaApp probe(L"java-stack");
+    REQUIRE_APP(probe);
+    const double reserve = static_cast<double>(StackReserveOf(probe.exe()));
+    CHECK(reserve > 0);
+    struct Row { const wchar_t* parameter; double bytes; };
+    const Row rows[] = {{L"", 0}, {L"-Xss512k", 512 * 1024.0}, {L"-Xss1m", 1 << 20}, {L"-Xss4m", 4 << 20},
+                        {L"-Xss8m", 8 << 20}};
     long long defaultDepth = 0;
     for (const Row& row : rows) {
         JavaApp app(L"java-stack");
@@ -233,8 +280,9 @@ TEST_CASE(StackSizeSizesTheJavaMainThread) {
         if (defaultDepth == 0) defaultDepth = depth;
         // The guard pages and the frames below main take a fixed part of every stack, so a
         // larger stack holds a little more than its share.
+        const double expected = std::max(row.bytes, reserve) / reserve;
         const double ratio = defaultDepth > 0 ? static_cast<double>(depth) / static_cast<double>(defaultDepth) : 0;
-        CHECK_EQ_AT(row.parameter, ratio >= row.expectedRatio * 0.98 && ratio <= row.expectedRatio * 1.08, true);
+        CHECK_EQ_AT(row.parameter, ratio >= expected * 0.98 && ratio <= expected * 1.08, true);
     }
 }
 
