@@ -30,6 +30,7 @@ std::wstring ArgumentsTakenEventName(const std::wstring& instanceName, DWORD lat
 struct Listener {
     Launcher* launcher;
     std::wstring instanceName;
+    HANDLE queueReady;  // set once the thread has its message queue; owned by the starting thread
 };
 
 struct Delivery {
@@ -88,6 +89,9 @@ DWORD WINAPI ListenForLaunches(LPVOID parameter) {
     Launcher& launcher = *listener->launcher;
     const UINT messageId = launcher.instanceBlock->messageId;
     MSG message;
+    // A post to a thread without a queue fails: make it before the thread is made known.
+    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(listener->queueReady);
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message != messageId) continue;
         // Copy the arguments out before the next start may write the area.
@@ -151,15 +155,18 @@ bool Launcher::SetupSingleInstance() {
         instanceBlock->messageId = messageId;
         instanceBlock->processId = GetCurrentProcessId();
         DWORD threadId = 0;
-        auto* listener = new Listener{this, name};
-        listenerThread.reset(CreateThread(nullptr, 0, ListenForLaunches, listener, CREATE_SUSPENDED, &threadId));
+        UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        auto* listener = new Listener{this, name, queueReady.get()};
+        if (queueReady) listenerThread.reset(CreateThread(nullptr, 0, ListenForLaunches, listener, 0, &threadId));
         if (!listenerThread) {
             delete listener;
             settings.singleInstance = false;
             return true;
         }
+        // Later starts find the thread identifier only once the thread can take their posts.
+        HANDLE readyOrEnded[] = {queueReady.get(), listenerThread.get()};
+        WaitForMultipleObjects(2, readyOrEnded, FALSE, INFINITE);
         instanceBlock->listenerThreadId = threadId;
-        ResumeThread(listenerThread.get());
         return true;
     }
 

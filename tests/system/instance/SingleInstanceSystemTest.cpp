@@ -156,6 +156,35 @@ TEST_CASE(instance_FirstEndsWhileSecondWaits) {
     }
 }
 
+// A later start made as soon as the first instance has published its listener (long before its
+// VM is up) is delivered once main has begun. Repeated: the moment right after the publication
+// is the one that matters.
+TEST_CASE(instance_EarlyStartIsDelivered) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const std::wstring context = std::to_wstring(attempt);
+        AppFixture app(L"early", kIntApp, kSingle);
+        CHECK_EQ_AT(context, app.ok(), true);
+        // The later start is made beforehand and let go the moment the listener is published.
+        StartSpec spec;
+        spec.arguments = {L"early", context};
+        spec.suspended = true;
+        Launched early = app.Start(spec);
+        Launched first = app.Start({L"stay", L"first"});
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!WaitForListener(app.exe(), 0) && GetTickCount64() < deadline) {
+        }
+        early.Resume();
+        const ExitResult end = early.Finish(90000);
+        CHECK_EQ_AT(context, end.timedOut, false);
+        CHECK_EQ_AT(context, end.exitCode, 42u);
+        CHECK_EQ_AT(context, app.WaitForSecondaryLines(1), true);
+        CHECK_EQ_AT(context, app.SecondaryLines(), std::vector<std::string>{Describe({L"early", context})});
+        CHECK_EQ_AT(context, app.WaitForMainRecords(1), true);
+        CHECK_EQ_AT(context, app.MainRecords(), std::vector<std::string>{Describe({L"stay", L"first"})});
+        StopFirst(app, first);
+    }
+}
+
 TEST_CASE(instance_YesCapitalStaysOff) {
     // Only the exact word "yes" turns single instance on: otherwise every start runs main.
     for (const wchar_t* value : {L"Yes", L"YES", L"true"}) {
