@@ -88,7 +88,8 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         CHECK(MakeFolders(JoinPath(work, L"pair")));
         CHECK(CopyThroughMemory(standIn, JoinPath(work, L"pair\\PairStandIn.exe")));
         // Odd spacing and quoting: the pair product gets the text unchanged, not re-quoted.
-        const std::wstring line = L"\"" + fixture.exe() + L"\"  a   \"b c\" \"\" -nosplash x\"y\\\" tail\\";
+        const std::wstring line =
+            L"\"" + fixture.exe() + L"\"  a   \"b c\" \"\" -nosplash x\"y\\\" \x00f1and\x00fa tail\\";
         const PairRun run = RunPair(fixture, line, work, row.standInExit);
         CHECK_EQ_AT(row.name, run.exitCode, row.expected);
         CHECK_EQ_AT(row.name, run.boxes, std::vector<std::wstring>{});

@@ -186,21 +186,23 @@ TEST_CASE(instance_EarlyStartIsDelivered) {
 }
 
 TEST_CASE(instance_YesCapitalStaysOff) {
-    // Only the exact word "yes" turns single instance on: otherwise every start runs main.
-    for (const wchar_t* value : {L"Yes", L"YES", L"true"}) {
-        AppFixture app(L"yes-capital", kIntApp, std::wstring(L"Single Instance=") + value + L"\r\n");
-        CHECK_EQ_AT(value, app.ok(), true);
+    // Only the exact word "yes" turns single instance on, and never for a service: otherwise
+    // every start runs main.
+    for (const wchar_t* lines : {L"Single Instance=Yes\r\n", L"Single Instance=YES\r\n", L"Single Instance=true\r\n",
+                                 L"Application Type=service\r\nSingle Instance=yes\r\n"}) {
+        AppFixture app(L"yes-capital", kIntApp, lines);
+        CHECK_EQ_AT(lines, app.ok(), true);
         Launched first = app.Start({L"stay", L"one"});
-        CHECK_EQ_AT(value, app.WaitForMainRecords(1), true);
+        CHECK_EQ_AT(lines, app.WaitForMainRecords(1), true);
         Launched second = app.Start({L"stay", L"two"});
-        CHECK_EQ_AT(value, app.WaitForMainRecords(2), true);
+        CHECK_EQ_AT(lines, app.WaitForMainRecords(2), true);
         std::vector<std::string> records = app.MainRecords();
         std::sort(records.begin(), records.end());
-        CHECK_EQ_AT(value, records, (std::vector<std::string>{Describe({L"stay", L"one"}), Describe({L"stay", L"two"})}));
-        CHECK_EQ_AT(value, app.SecondaryLines().size(), size_t(0));
+        CHECK_EQ_AT(lines, records, (std::vector<std::string>{Describe({L"stay", L"one"}), Describe({L"stay", L"two"})}));
+        CHECK_EQ_AT(lines, app.SecondaryLines().size(), size_t(0));
         CHECK(app.Stop(6));
-        CHECK_EQ_AT(value, first.Finish(30000).exitCode, 6u);
-        CHECK_EQ_AT(value, second.Finish(30000).exitCode, 6u);
+        CHECK_EQ_AT(lines, first.Finish(30000).exitCode, 6u);
+        CHECK_EQ_AT(lines, second.Finish(30000).exitCode, 6u);
     }
 }
 
