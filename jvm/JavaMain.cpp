@@ -60,7 +60,10 @@ jobjectArray NewStringArray(JNIEnv* env, const std::vector<std::wstring>& items)
 
 DWORD Launcher::RunJavaMainThread() {
     if (mainThreadStackSize == 0) mainThreadStackSize = GetDefaultStackSize();
-    UniqueHandle thread(CreateThread(nullptr, mainThreadStackSize, JavaMainThread, this, 0, nullptr));
+    // The size is the thread's reserve, so that -Xss also makes the stack smaller than the
+    // executable's default; without the flag Windows would only commit that much.
+    const DWORD flags = mainThreadStackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
+    UniqueHandle thread(CreateThread(nullptr, mainThreadStackSize, JavaMainThread, this, flags, nullptr));
     if (!thread) return JavaMainThread(this);
     WaitForSingleObject(thread.get(), INFINITE);
     DWORD exitCode = 1;

@@ -54,7 +54,6 @@ public:
     InstanceBlock* instanceBlock = nullptr;
     UniqueHandle listenerThread;
     UniqueHandle startedEvent;
-    UniqueHandle argumentsTakenEvent;  // the listener took a later start's arguments
 
     // Java VM.
     FARPROC jniCreateJavaVM = nullptr;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "launcher/CommandLine.h"
+
 bool QueryModulePath(HMODULE module, std::wstring& path) {
     // Start at MAX_PATH; a launcher installed in a deep folder gets a bigger buffer.
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -39,6 +41,14 @@ bool QueryEnvironmentVariable(const wchar_t* name, std::wstring& value) {
 }
 
 std::wstring ExpandEnvironment(const std::wstring& text) {
+    if (text.find(L'%') == std::wstring::npos) return text;
+    // ExpandEnvironmentStringsW stops at 32K characters; a longer text (a class path of
+    // thousands of jars) is expanded reference by reference.
+    if (text.size() >= 32767) {
+        return ExpandReferences(text, [](const std::wstring& name, std::wstring& value) {
+            return QueryEnvironmentVariable(name.c_str(), value);
+        });
+    }
     std::vector<wchar_t> buffer(text.size() + MAX_PATH);
     for (;;) {
         const DWORD length = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -55,9 +65,16 @@ bool PathExists(const std::wstring& path) {
 std::string ToThreadAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
     const int wideLength = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+    // No "best fit": a character the code page lacks becomes its default character, not a
+    // look-alike (Omega is not O). Code pages that refuse the flag convert without it.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        flags = 0;
+        size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+    }
     if (size <= 0) return std::string();
     std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), wideLength, &result[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, &result[0], size, nullptr, nullptr);
     return result;
 }

@@ -76,3 +76,22 @@ TEST_CASE(ModuleDirectoryOf_Table) {
         if (row.ok) CHECK_EQ_AT(row.path, folder, std::wstring(row.folder));
     }
 }
+
+TEST_CASE(ExpandReferences_Table) {
+    auto lookup = [](const std::wstring& name, std::wstring& value) {
+        if (name != L"A" && name != L"LONG") return false;
+        value = name == L"A" ? L"x" : std::wstring(40000, L'y');
+        return true;
+    };
+    struct Row { std::wstring text, expanded; };
+    const Row rows[] = {
+        {L"no references", L"no references"},
+        {L"%A%\\lib;%A%", L"x\\lib;x"},
+        {L"%UNSET%\\lib", L"%UNSET%\\lib"},
+        {L"%UNSET%A%", L"%UNSETx"},
+        {L"50%", L"50%"},
+        {L"%%A%", L"%x"},
+        {L"%LONG%;%A%", std::wstring(40000, L'y') + L";x"},
+    };
+    for (const Row& row : rows) CHECK_EQ_AT(row.text.substr(0, 20), ExpandReferences(row.text, lookup), row.expanded);
+}
