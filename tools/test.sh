@@ -5,13 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/build.sh
 if [ -x tools/fetch-jre.sh ]; then tools/fetch-jre.sh >/dev/null; fi
-run_ctest() {
-  ctest --test-dir build/host --output-on-failure --timeout 120 &&
-  ctest --test-dir build/win32 --output-on-failure --timeout 120 &&
-  ctest --test-dir build/win64 --output-on-failure --timeout 300 -j2
-}
 if [ -z "${DISPLAY:-}" ]; then
-  export -f run_ctest
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c run_ctest
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" tools/run-ctest.sh
 fi
-run_ctest
+exec tools/run-ctest.sh
