@@ -12,24 +12,30 @@ std::wstring InstanceNameFromPath(const std::wstring& modulePath) {
 
 namespace {
 
-uint32_t ReadCount(const InstanceBlock& block) {
-    return static_cast<uint32_t>(block.reserved[0]) | (static_cast<uint32_t>(block.reserved[1]) << 8) |
-           (static_cast<uint32_t>(block.reserved[2]) << 16) | (static_cast<uint32_t>(block.reserved[3]) << 24);
+uint32_t ReadWord(const InstanceBlock& block, size_t at) {
+    return static_cast<uint32_t>(block.reserved[at]) | (static_cast<uint32_t>(block.reserved[at + 1]) << 8) |
+           (static_cast<uint32_t>(block.reserved[at + 2]) << 16) | (static_cast<uint32_t>(block.reserved[at + 3]) << 24);
 }
 
-void WriteCount(InstanceBlock& block, uint32_t count) {
-    for (int i = 0; i < 4; ++i) block.reserved[i] = static_cast<uint8_t>(count >> (8 * i));
+void WriteWord(InstanceBlock& block, size_t at, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) block.reserved[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
+
+uint32_t ReadCount(const InstanceBlock& block) { return ReadWord(block, 0); }
 
 }  // namespace
 
-bool WriteForwardedArguments(const std::vector<std::wstring>& arguments, InstanceBlock& block) {
+uint32_t ForwardedArgumentsWriter(const InstanceBlock& block) { return ReadWord(block, 4); }
+
+bool WriteForwardedArguments(const std::vector<std::wstring>& arguments, uint32_t writerThreadId,
+                             InstanceBlock& block) {
     uint8_t (&area)[1040] = block.arguments;
     size_t total = 0;
     for (const auto& argument : arguments) total += 2 * argument.size() + 2;
     if (total + 2 > sizeof area) return false;
     std::memset(area, 0, sizeof area);
-    WriteCount(block, static_cast<uint32_t>(arguments.size()));
+    WriteWord(block, 0, static_cast<uint32_t>(arguments.size()));
+    WriteWord(block, 4, writerThreadId);
     size_t offset = 0;
     for (const auto& argument : arguments) {
         for (wchar_t c : argument) {

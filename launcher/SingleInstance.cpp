@@ -96,6 +96,10 @@ DWORD WINAPI ListenForLaunches(LPVOID parameter) {
         if (message.message != messageId) continue;
         // Copy the arguments out before the next start may write the area.
         const DWORD laterThreadId = static_cast<DWORD>(message.wParam & 0xffffffffu);
+        // A start that died after posting has had its arguments overwritten by the next one:
+        // nobody waits for its answer, and the next start's arguments are delivered once.
+        const uint32_t writer = ForwardedArgumentsWriter(*launcher.instanceBlock);
+        if (writer != 0 && writer != laterThreadId) continue;
         std::unique_ptr<Delivery> delivery;
         UniqueHandle taken;
         try {
@@ -183,7 +187,7 @@ bool Launcher::SetupSingleInstance() {
     ScopeExit release([&handOver] {
         if (handOver) ReleaseMutex(handOver.get());
     });
-    if (!WriteForwardedArguments(arguments, *instanceBlock)) return false;
+    if (!WriteForwardedArguments(arguments, GetCurrentThreadId(), *instanceBlock)) return false;
     if (!PostThreadMessageW(instanceBlock->listenerThreadId, instanceBlock->messageId, GetCurrentThreadId(), 0)) {
         return false;
     }

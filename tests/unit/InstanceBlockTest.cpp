@@ -19,7 +19,7 @@ TEST_CASE(ForwardedArguments_RoundTrip) {
     for (const Args& args : rows) {
         InstanceBlock area = {};
         std::memset(area.arguments, 0xcc, sizeof area.arguments);
-        CHECK_EQ_AT(args.empty() ? L"" : args[0], WriteForwardedArguments(args, area), true);
+        CHECK_EQ_AT(args.empty() ? L"" : args[0], WriteForwardedArguments(args, 7, area), true);
         CHECK_EQ_AT(args.empty() ? L"" : args[0], ReadForwardedArguments(area), args);
     }
 }
@@ -27,14 +27,23 @@ TEST_CASE(ForwardedArguments_RoundTrip) {
 TEST_CASE(ForwardedArguments_WithoutCountAnEmptyArgumentEndsTheList) {
     // A block written by a start that keeps no count.
     InstanceBlock block = {};
-    CHECK(WriteForwardedArguments({L"a", L"", L"b"}, block));
+    CHECK(WriteForwardedArguments({L"a", L"", L"b"}, 7, block));
     std::memset(block.reserved, 0, sizeof block.reserved);
     CHECK_EQ(ReadForwardedArguments(block), (Args{L"a"}));
 }
 
+TEST_CASE(ForwardedArguments_NameTheirWriter) {
+    InstanceBlock block = {};
+    CHECK_EQ(ForwardedArgumentsWriter(block), uint32_t(0));
+    CHECK(WriteForwardedArguments({L"a"}, 0x12345678, block));
+    CHECK_EQ(ForwardedArgumentsWriter(block), uint32_t(0x12345678));
+    CHECK(!WriteForwardedArguments({std::wstring(600, L'x')}, 9, block));
+    CHECK_EQ(ForwardedArgumentsWriter(block), uint32_t(0x12345678));  // a refused start writes nothing
+}
+
 TEST_CASE(ForwardedArguments_NoArgumentsReadAsOneEmpty) {
     InstanceBlock area = {};
-    CHECK(WriteForwardedArguments({}, area));
+    CHECK(WriteForwardedArguments({}, 7, area));
     CHECK_EQ(ReadForwardedArguments(area), (Args{L""}));
 }
 
@@ -42,10 +51,10 @@ TEST_CASE(ForwardedArguments_TooLongLeavesTheAreaAlone) {
     InstanceBlock area = {};
     std::memset(area.arguments, 0x41, sizeof area.arguments);
     // 520 code units with their terminators need 1042 + 2 bytes.
-    CHECK(!WriteForwardedArguments({std::wstring(519, L'x')}, area));
-    CHECK(!WriteForwardedArguments({std::wstring(300, L'x'), std::wstring(219, L'y')}, area));
+    CHECK(!WriteForwardedArguments({std::wstring(519, L'x')}, 7, area));
+    CHECK(!WriteForwardedArguments({std::wstring(300, L'x'), std::wstring(219, L'y')}, 7, area));
     CHECK_EQ(area.arguments[0], uint8_t(0x41));
-    CHECK(WriteForwardedArguments({std::wstring(518, L'x')}, area));  // 1038 + 2 = 1040 fits
+    CHECK(WriteForwardedArguments({std::wstring(518, L'x')}, 7, area));  // 1038 + 2 = 1040 fits
 }
 
 TEST_CASE(ForwardedArguments_AreaWithoutTerminatorStopsAtItsEdge) {

@@ -77,6 +77,7 @@ int PostAndDie(const std::wstring& name, const std::wstring& argument) {
     std::memset(block + kAreaOffset, 0, kAreaSize);
     std::memcpy(block + kAreaOffset, argument.data(), argument.size() * 2);
     WriteU32(block, kCountOffset, 1);
+    WriteU32(block, kCountOffset + 4, GetCurrentThreadId());  // the writer, as the launcher records it
     if (!PostThreadMessageW(ReadU32(block, 0), ReadU32(block, 8), GetCurrentThreadId(), 0)) return 4;
     SignalReady(name);
     ExitProcess(0);  // gone before the first instance has answered or even taken the arguments
