@@ -9,10 +9,10 @@ std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const st
             result += c;
             continue;
         }
-        const wchar_t spec = messageTemplate[++i];
-        if (spec == L'%') {
+        const wchar_t conversion = messageTemplate[++i];
+        if (conversion == L'%') {
             result += L'%';
-        } else if (spec == L's' || spec == L'd') {
+        } else if (conversion == L's' || conversion == L'd') {
             if (next < args.size()) {
                 const ErrorArg& arg = args[next];
                 result += arg.kind == ErrorArg::Kind::Number ? std::to_wstring(arg.number) : arg.text;
@@ -20,7 +20,7 @@ std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const st
             ++next;
         } else {
             result += L'%';
-            result += spec;
+            result += conversion;
         }
     }
     return result;

@@ -61,17 +61,7 @@ export MARLWICK_WINEPREFIX="$out/wineprefix"
 . tests/wine/wine-env.sh
 marlwick_resolve_prefix ""
 marlwick_wine_environment
-exec 9>>"$WINEPREFIX.users"
-flock -s 9
-exec 8>>"$WINEPREFIX.lock"
-flock -x 8
-marlwick_create_prefix_locked
-if [ -z "${DISPLAY:-}" ]; then
-  DISPLAY=$(marlwick_ensure_display_locked) || marlwick_die "could not start Xvfb"
-  export DISPLAY
-fi
-flock -u 8
-exec 8>&-
+marlwick_enter_prefix
 "$WINESERVER" -p 9>&-
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 

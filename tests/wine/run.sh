@@ -19,18 +19,7 @@ marlwick_resolve_prefix "$1"
 marlwick_wine_environment
 mkdir -p "$(dirname "$WINEPREFIX")"
 
-# Registered as a user of the prefix for as long as this script runs.
-exec 9>>"$WINEPREFIX.users"
-flock -s 9
-exec 8>>"$WINEPREFIX.lock"
-flock -x 8
-marlwick_create_prefix_locked
-if [ -z "${DISPLAY:-}" ]; then
-  DISPLAY=$(marlwick_ensure_display_locked) || marlwick_die "could not start Xvfb"
-  export DISPLAY
-fi
-flock -u 8
-exec 8>&-
+marlwick_enter_prefix
 
 [ -n "${MARLWICK_WINE_VERBOSE:-}" ] && echo "tests/wine: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY LANG=${LANG:-}" >&2
 # In the background so that a TERM (ctest's or timeout's time limit) reaches the program too.

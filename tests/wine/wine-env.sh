@@ -108,3 +108,19 @@ marlwick_ensure_display_locked() {
   done
   return 1
 }
+
+# Registers the calling script as a user of $WINEPREFIX for as long as it runs (descriptor 9),
+# creates the prefix on first use and, without $DISPLAY, points DISPLAY at the prefix's Xvfb.
+marlwick_enter_prefix() {
+  exec 9>>"$WINEPREFIX.users"
+  flock -s 9
+  exec 8>>"$WINEPREFIX.lock"
+  flock -x 8
+  marlwick_create_prefix_locked
+  if [ -z "${DISPLAY:-}" ]; then
+    DISPLAY=$(marlwick_ensure_display_locked) || marlwick_die "could not start Xvfb"
+    export DISPLAY
+  fi
+  flock -u 8
+  exec 8>&-
+}

@@ -21,8 +21,8 @@ DWORD RunIntruder(const std::vector<std::wstring>& arguments) {
     const std::wstring exe = JoinPath(FilesFolder(), L"InstanceIntruder.exe");
     std::vector<std::wstring> line = {exe};
     line.insert(line.end(), arguments.begin(), arguments.end());
-    StartSpec spec;
-    Launched intruder = StartLauncher(exe, testsupport::QuoteCommandLine(line), spec, FilesFolder());
+    LaunchPlan plan;
+    Launched intruder = StartLauncher(exe, testsupport::QuoteCommandLine(line), plan, FilesFolder());
     if (!intruder.started()) return kTimedOut;
     const ExitResult end = intruder.Finish(60000);
     return end.timedOut ? kTimedOut : end.exitCode;
@@ -34,7 +34,7 @@ Launched StartIntruder(const std::wstring& name, const std::vector<std::wstring>
     const std::wstring exe = JoinPath(FilesFolder(), L"InstanceIntruder.exe");
     std::vector<std::wstring> line = {exe};
     line.insert(line.end(), arguments.begin(), arguments.end());
-    Launched intruder = StartLauncher(exe, testsupport::QuoteCommandLine(line), StartSpec{}, FilesFolder());
+    Launched intruder = StartLauncher(exe, testsupport::QuoteCommandLine(line), LaunchPlan{}, FilesFolder());
     CHECK(intruder.started());
     HANDLE both[] = {ready.get(), intruder.handle()};
     CHECK_EQ(WaitForMultipleObjects(2, both, FALSE, 30000), WAIT_OBJECT_0);
@@ -46,11 +46,11 @@ std::vector<std::string> TenAtOnce(const AppFixture& app, const std::wstring& ta
     std::vector<std::string> lines;
     std::vector<Launched> starts;
     for (int i = 0; i < 10; ++i) {
-        StartSpec spec;
-        spec.arguments = {tag + L"-" + std::to_wstring(i), L"ret=" + std::to_wstring(2000 + i)};
-        spec.suspended = true;
-        lines.push_back(Describe(spec.arguments));
-        starts.push_back(app.Start(spec));
+        LaunchPlan plan;
+        plan.arguments = {tag + L"-" + std::to_wstring(i), L"ret=" + std::to_wstring(2000 + i)};
+        plan.suspended = true;
+        lines.push_back(Describe(plan.arguments));
+        starts.push_back(app.Start(plan));
     }
     for (Launched& start : starts) start.Resume();
     for (int i = 0; i < 10; ++i) {

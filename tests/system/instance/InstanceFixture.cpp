@@ -175,16 +175,16 @@ ExitResult Launched::Finish(DWORD timeoutMs) {
     return result;
 }
 
-Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const StartSpec& spec,
+Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const LaunchPlan& plan,
                        const std::wstring& defaultFolder) {
     Launched launched;
     std::wstring line = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     UniqueFile errorFile;
-    if (!spec.standardError.empty()) {
+    if (!plan.standardError.empty()) {
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        errorFile.reset(CreateFileW(spec.standardError.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        errorFile.reset(CreateFileW(plan.standardError.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!errorFile) return launched;
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -192,10 +192,10 @@ Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine,
         startup.hStdError = errorFile.get();
     }
     std::wstring environment;
-    if (!spec.environment.empty()) environment = EnvironmentBlock(spec.environment);
-    const std::wstring folder = spec.workingDirectory.empty() ? defaultFolder : spec.workingDirectory;
+    if (!plan.environment.empty()) environment = EnvironmentBlock(plan.environment);
+    const std::wstring folder = plan.workingDirectory.empty() ? defaultFolder : plan.workingDirectory;
     PROCESS_INFORMATION info = {};
-    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (spec.suspended ? CREATE_SUSPENDED : 0);
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (plan.suspended ? CREATE_SUSPENDED : 0);
     if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, errorFile ? TRUE : FALSE, flags,
                         environment.empty() ? nullptr : &environment[0], folder.c_str(), &startup, &info)) {
         return launched;
@@ -234,8 +234,8 @@ std::wstring AppFixture::CommandLine(const std::vector<std::wstring>& arguments)
     return QuoteCommandLine(line);
 }
 
-Launched AppFixture::Start(const StartSpec& spec) const {
-    return StartLauncher(exe(), CommandLine(spec.arguments), spec, folder());
+Launched AppFixture::Start(const LaunchPlan& plan) const {
+    return StartLauncher(exe(), CommandLine(plan.arguments), plan, folder());
 }
 
 DWORD AppFixture::Run(const std::vector<std::wstring>& arguments, DWORD timeoutMs) const {

@@ -44,7 +44,7 @@ std::string Describe(const std::vector<std::wstring>& arguments);
 std::vector<std::wstring> FilesMatching(const std::wstring& folder, const std::wstring& pattern);
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-struct StartSpec {
+struct LaunchPlan {
     std::vector<std::wstring> arguments;
     std::wstring workingDirectory;  // empty: the launcher's folder
     bool suspended = false;         // the main thread waits for Resume
@@ -73,14 +73,14 @@ public:
     std::vector<testsupport::WindowInfo> boxes;
 
 private:
-    friend Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const StartSpec& spec,
+    friend Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const LaunchPlan& plan,
                                   const std::wstring& defaultFolder);
     UniqueHandle process_;
     UniqueHandle thread_;
     DWORD id_ = 0;
 };
 
-Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const StartSpec& spec,
+Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const LaunchPlan& plan,
                        const std::wstring& defaultFolder);
 
 class AppFixture {
@@ -100,11 +100,11 @@ public:
     bool WriteIni(const std::wstring& mainClass, const std::wstring& applicationLines) const;
 
     // Starts the launcher without waiting.
-    Launched Start(const StartSpec& spec) const;
+    Launched Start(const LaunchPlan& plan) const;
     Launched Start(const std::vector<std::wstring>& arguments) const {
-        StartSpec spec;
-        spec.arguments = arguments;
-        return Start(spec);
+        LaunchPlan plan;
+        plan.arguments = arguments;
+        return Start(plan);
     }
     // Starts and waits for the end (answering boxes); the exit code, or kTimedOut.
     DWORD Run(const std::vector<std::wstring>& arguments, DWORD timeoutMs = kStartMs) const;

@@ -28,10 +28,10 @@ PairRun RunPair(const LauncherFixture& fixture, const std::wstring& commandLine,
     PairRun run;
     const std::wstring record = fixture.path(L"pair-record.txt");
     DeleteFileW(record.c_str());
-    StartSpec spec;
-    spec.workingDirectory = workingDirectory;
-    spec.environment = {L"MARLWICK_PAIR_RECORD=" + record, L"MARLWICK_PAIR_EXIT=" + std::to_wstring(standInExit)};
-    Launched launcher = StartLauncher(fixture.exe(), commandLine, spec, fixture.folder());
+    LaunchPlan plan;
+    plan.workingDirectory = workingDirectory;
+    plan.environment = {L"MARLWICK_PAIR_RECORD=" + record, L"MARLWICK_PAIR_EXIT=" + std::to_wstring(standInExit)};
+    Launched launcher = StartLauncher(fixture.exe(), commandLine, plan, fixture.folder());
     if (!launcher.started()) return run;
     const ExitResult end = launcher.Finish(60000);
     run.exitCode = end.timedOut ? kTimedOut : end.exitCode;

@@ -77,7 +77,7 @@ TEST_CASE(redirect_FoldersAreCreated) {
     // Environment references in the paths are expanded.
     AppFixture env(L"redirect-env", kPlainApp, L"");
     CHECK(env.WriteIni(kPlainApp, L"Output File=%INSTANCE_TEST_LOGS%\\env\\out.log\r\n"));
-    Launched launched = env.Start(StartSpec{{L"r2"}, L"", false, L"", {L"INSTANCE_TEST_LOGS=" + env.path(L"from-env")}});
+    Launched launched = env.Start(LaunchPlan{{L"r2"}, L"", false, L"", {L"INSTANCE_TEST_LOGS=" + env.path(L"from-env")}});
     CHECK_EQ(launched.Finish(kStartMs).exitCode, 0u);
     CHECK(Contains(ReadText(env.path(L"from-env\\env\\out.log")), OutLine({L"r2"})));
 }
@@ -163,10 +163,10 @@ TEST_CASE(redirect_RelativePathsFollowTheWorkingDirectory) {
         const std::wstring work = app.path(L"work");
         CHECK(MakeFolders(JoinPath(work, L"logs")));
         CHECK(MakeFolders(app.path(L"logs")));
-        StartSpec spec;
-        spec.arguments = {L"rel"};
-        spec.workingDirectory = work;
-        Launched launched = app.Start(spec);
+        LaunchPlan plan;
+        plan.arguments = {L"rel"};
+        plan.workingDirectory = work;
+        Launched launched = app.Start(plan);
         CHECK_EQ_AT(name, launched.Finish(kStartMs).exitCode, 0u);
         const std::wstring expected = row.besideExe ? app.folder() : work;
         const std::wstring other = row.besideExe ? work : app.folder();
@@ -192,10 +192,10 @@ TEST_CASE(redirect_UnopenableFilesPrintTheExceptionAndTheAppStarts) {
         const std::wstring err = row.errorFails ? app.path(L"blocker\\err.log") : app.path(L"fine\\err.log");
         CHECK_EQ_AT(row.name, app.WriteIni(kPlainApp, L"Output File=" + out + L"\r\nError File=" + err + L"\r\n"), true);
         TempFolder capture(L"native-stderr");
-        StartSpec spec;
-        spec.arguments = {L"u"};
-        spec.standardError = capture / L"stderr.txt";
-        Launched launched = app.Start(spec);
+        LaunchPlan plan;
+        plan.arguments = {L"u"};
+        plan.standardError = capture / L"stderr.txt";
+        Launched launched = app.Start(plan);
         CHECK_EQ_AT(row.name, launched.Finish(kStartMs).exitCode, 0u);
         CHECK_EQ_AT(row.name, launched.boxes.size(), size_t(0));
         // The application started all the same.

@@ -165,10 +165,10 @@ TEST_CASE(instance_EarlyStartIsDelivered) {
         AppFixture app(L"early", kIntApp, kSingle);
         CHECK_EQ_AT(context, app.ok(), true);
         // The later start is made beforehand and let go the moment the listener is published.
-        StartSpec spec;
-        spec.arguments = {L"early", context};
-        spec.suspended = true;
-        Launched early = app.Start(spec);
+        LaunchPlan plan;
+        plan.arguments = {L"early", context};
+        plan.suspended = true;
+        Launched early = app.Start(plan);
         Launched first = app.Start({L"stay", L"first"});
         const ULONGLONG deadline = GetTickCount64() + 30000;
         while (!WaitForListener(app.exe(), 0) && GetTickCount64() < deadline) {
@@ -226,10 +226,10 @@ TEST_CASE(instance_TenAtOnceGetTheirOwnAnswers) {
                 if (i % 3 == 0) arguments.push_back(L"sleep=" + std::to_wstring(20 * i));  // answers out of order
                 if (i % 4 == 1) arguments.push_back(L"");
                 expected.push_back(Describe(arguments));
-                StartSpec spec;
-                spec.arguments = arguments;
-                spec.suspended = true;
-                starts.push_back(app.Start(spec));
+                LaunchPlan plan;
+                plan.arguments = arguments;
+                plan.suspended = true;
+                starts.push_back(app.Start(plan));
                 answers.push_back(variant.answers ? static_cast<DWORD>(answer) : 0u);
             }
             for (Launched& start : starts) start.Resume();
