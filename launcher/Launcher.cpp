@@ -99,7 +99,7 @@ bool Launcher::LocateJre() {
     return true;
 }
 
-
+// The splash screen comes with its own work; until then no start shows one.
 bool Launcher::StartSplash() { return true; }
 
 void Launcher::CloseSplashWindow() {}
