@@ -17,7 +17,7 @@
 #include "jre/JreSearch.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
-#include "launcher/UniqueResource.h"
+#include "base/UniqueResource.h"
 
 namespace {
 

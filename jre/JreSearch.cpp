@@ -2,15 +2,15 @@
 
 #include "jre/JvmProbe.h"
 #include "jre/RegistrySearch.h"
-#include "launcher/IniPaths.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
 
 bool FindLocalJre(JreSystem& system, std::wstring& home) {
     home.clear();
     std::wstring modulePath;
     if (!system.ModulePath(modulePath)) return false;
 
-    const size_t slash = modulePath.rfind(L'\\');
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1);
+    const std::wstring folder = FolderWithSlashOf(modulePath);
     if (HasJavaLibrary(system, folder)) {
         home = folder;
     } else {

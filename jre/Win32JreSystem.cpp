@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "jre/PeImage.h"
-#include "launcher/IniFile.h"
+#include "base/IniFile.h"
 #include "launcher/Settings.h"
-#include "launcher/UniqueResource.h"
+#include "base/UniqueResource.h"
 
 bool FindFileExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;

@@ -1,7 +1,9 @@
 // The Java main thread: creates the virtual machine, finds the main class and calls main.
 #include "jvm/JavaMain.h"
 
-#include "launcher/ErrorBox.h"
+#include "base/PathText.h"
+
+#include "base/ErrorBox.h"
 #include "launcher/Launcher.h"
 #include "resources/resource.h"
 
@@ -17,12 +19,7 @@ DWORD WINAPI JavaMainThread(LPVOID parameter) {
     }
 }
 
-std::wstring DottedName(std::wstring name) {
-    for (auto& c : name) {
-        if (c == L'/') c = L'.';
-    }
-    return name;
-}
+std::wstring DottedName(const std::wstring& name) { return ReplaceChar(name, L'/', L'.'); }
 
 }  // namespace
 

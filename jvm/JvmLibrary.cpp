@@ -3,9 +3,9 @@
 
 #include "jvm/JavaMain.h"
 #include "jvm/jni.h"
-#include "launcher/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "launcher/Launcher.h"
-#include "launcher/Win32Text.h"
+#include "base/Win32Text.h"
 #include "resources/resource.h"
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "jvm/JavaMain.h"
 #include "jvm/OutputPaths.h"
+#include "base/PathText.h"
 #include "launcher/Launcher.h"
 
 namespace {
@@ -39,8 +40,7 @@ void ExpandTimestamp(std::wstring& path, const SYSTEMTIME& time) {
 }
 
 DWORD CreateParentFolders(const std::wstring& path) {
-    const bool absolute = path.rfind(L"\\\\", 0) == 0 || (path.size() > 1 && path[1] == L':');
-    if (absolute) {
+    if (IsAbsolutePath(path)) {
         WIN32_FIND_DATAW found;
         UniqueFindHandle existing(FindFirstFileW(path.c_str(), &found));
         if (existing) return 0;

@@ -2,12 +2,13 @@
 #include <windows.h>
 
 #include "jvm/VmOptions.h"
+#include "base/PathText.h"
 #include "launcher/CommandLine.h"
-#include "launcher/ErrorBox.h"
-#include "launcher/IniFile.h"
+#include "base/ErrorBox.h"
+#include "base/IniFile.h"
 #include "launcher/Launcher.h"
-#include "launcher/UniqueResource.h"
-#include "launcher/Win32Text.h"
+#include "base/UniqueResource.h"
+#include "base/Win32Text.h"
 #include "resources/resource.h"
 
 namespace {
@@ -16,8 +17,7 @@ namespace {
 std::wstring LauncherFolderWithSlash() {
     std::wstring modulePath;
     if (!GetModulePath(modulePath)) return std::wstring();
-    const size_t slash = modulePath.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1);
+    return FolderWithSlashOf(modulePath);
 }
 
 }  // namespace

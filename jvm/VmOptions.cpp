@@ -2,12 +2,9 @@
 
 #include <cmath>
 
-namespace {
+#include "base/PathText.h"
 
-std::wstring CutLastComponent(const std::wstring& path) {
-    const size_t slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
+namespace {
 
 bool EndsWith(const std::wstring& text, wchar_t c) { return !text.empty() && text.back() == c; }
 
@@ -19,10 +16,9 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.r
 
 JreFolders JreFoldersOf(const std::wstring& jvmLibraryPath) {
     JreFolders folders;
-    folders.bin = CutLastComponent(CutLastComponent(jvmLibraryPath));
-    folders.home = CutLastComponent(folders.bin);
-    const size_t slash = folders.bin.rfind(L'\\');
-    folders.homeWithSlash = slash == std::wstring::npos ? std::wstring() : folders.bin.substr(0, slash + 1);
+    folders.bin = FolderOf(FolderOf(jvmLibraryPath));
+    folders.home = FolderOf(folders.bin);
+    folders.homeWithSlash = FolderWithSlashOf(folders.bin);
     return folders;
 }
 
@@ -44,10 +40,7 @@ std::wstring ComposeSearchPath(const std::wstring& systemPath, const JreFolders&
     return text + L"%Path%;" + jre.bin;
 }
 
-bool IsRelativeEntry(const std::wstring& entry) {
-    if (entry.size() < 2) return true;
-    return entry[1] != L':' && !StartsWith(entry, L"\\\\");
-}
+bool IsRelativeEntry(const std::wstring& entry) { return !IsAbsolutePath(entry); }
 
 bool NeedsClassPathSearch(const std::wstring& entry) {
     return entry.find(L'*') != std::wstring::npos || IsRelativeEntry(entry);
@@ -57,10 +50,7 @@ std::wstring ClassPathSearchPath(const std::wstring& entry, const std::wstring& 
     return IsRelativeEntry(entry) ? launcherFolder + entry : entry;
 }
 
-std::wstring FolderPrefixOf(const std::wstring& searchPath) {
-    const size_t slash = searchPath.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : searchPath.substr(0, slash + 1);
-}
+std::wstring FolderPrefixOf(const std::wstring& searchPath) { return FolderWithSlashOf(searchPath); }
 
 std::vector<std::wstring> SplitVmParameters(const std::wstring& text) {
     std::vector<std::wstring> tokens;

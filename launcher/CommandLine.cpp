@@ -1,5 +1,7 @@
 #include "launcher/CommandLine.h"
 
+#include "base/PathText.h"
+
 #include <cwctype>
 
 void SplitArguments(const std::wstring& text, StringList& out) {
@@ -59,8 +61,6 @@ bool HasNoSplashSwitch(const StringList& arguments) {
 }
 
 bool ModuleDirectoryOf(const std::wstring& modulePath, std::wstring& folder) {
-    const size_t slash = modulePath.rfind(L'\\');
-    if (slash == std::wstring::npos || slash == 0) return false;
-    folder = modulePath.substr(0, slash);
-    return true;
+    folder = FolderOf(modulePath);
+    return !folder.empty();
 }

@@ -23,30 +23,3 @@ bool HasNoSplashSwitch(const StringList& arguments);
 // The folder part of a module path for SetCurrentDirectory: false when there is no "\" or it is
 // the first character.
 bool ModuleDirectoryOf(const std::wstring& modulePath, std::wstring& folder);
-
-// %NAME% references replaced through `lookup` (false: undefined). An undefined reference stays
-// as written, and its closing "%" may open the next one; a lone "%" stays.
-template <typename Lookup>
-std::wstring ExpandReferences(const std::wstring& text, Lookup lookup) {
-    std::wstring result;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t open = text.find(L'%', pos);
-        if (open == std::wstring::npos) break;
-        const size_t close = text.find(L'%', open + 1);
-        if (close == std::wstring::npos) break;
-        result.append(text, pos, open - pos);
-        std::wstring value;
-        const std::wstring name = text.substr(open + 1, close - open - 1);
-        if (!name.empty() && lookup(name, value)) {
-            result += value;
-            pos = close + 1;
-        } else {
-            result += L'%';
-            result += name;
-            pos = close;
-        }
-    }
-    result.append(text, pos, std::wstring::npos);
-    return result;
-}

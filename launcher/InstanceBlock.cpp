@@ -2,13 +2,9 @@
 
 #include <cstring>
 
-std::wstring InstanceNameFromPath(const std::wstring& modulePath) {
-    std::wstring name = modulePath;
-    for (auto& c : name) {
-        if (c == L'\\') c = L'_';
-    }
-    return name;
-}
+#include "base/PathText.h"
+
+std::wstring InstanceNameFromPath(const std::wstring& modulePath) { return ReplaceChar(modulePath, L'\\', L'_'); }
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "jre/JreSelection.h"
 #include "jvm/jni.h"
-#include "launcher/ErrorBox.h"
-#include "launcher/IniFile.h"
-#include "launcher/Win32Text.h"
+#include "base/ErrorBox.h"
+#include "base/IniFile.h"
+#include "base/Win32Text.h"
 #include "resources/resource.h"
 
 namespace {
@@ -12,8 +12,6 @@ namespace {
 Launcher* currentLauncher = nullptr;
 
 }  // namespace
-
-HWND ErrorBoxOwner() { return currentLauncher != nullptr ? currentLauncher->splashWindowHandle : nullptr; }
 
 Launcher::Launcher() { currentLauncher = this; }
 

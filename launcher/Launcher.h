@@ -10,7 +10,7 @@
 #include "jvm/jni.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
-#include "launcher/UniqueResource.h"
+#include "base/UniqueResource.h"
 
 struct InstanceBlock;
 

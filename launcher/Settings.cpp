@@ -1,15 +1,12 @@
 #include "launcher/Settings.h"
 
+#include "base/PathText.h"
+
 namespace {
 
 wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 }  // namespace
-
-std::wstring PlusSectionValue(const std::wstring& plusValue) {
-    if (plusValue.empty() || plusValue[0] == L' ') return plusValue;
-    return L" " + plusValue;
-}
 
 bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
@@ -102,12 +99,7 @@ void ApplyVmProvider(const std::wstring& text, LauncherSettings& settings) {
     }
 }
 
-std::wstring MainClassToSlashes(std::wstring mainClass) {
-    for (auto& c : mainClass) {
-        if (c == L'.') c = L'/';
-    }
-    return mainClass;
-}
+std::wstring MainClassToSlashes(std::wstring mainClass) { return ReplaceChar(std::move(mainClass), L'.', L'/'); }
 
 void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings) {
     settings.productCode = plain.GetString(ini::kProductSection, ini::kProductCode);

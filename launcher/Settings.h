@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "jre/JavaVersion.h"
-#include "launcher/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
 

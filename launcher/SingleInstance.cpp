@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "jvm/JavaMain.h"
-#include "launcher/IniFile.h"
+#include "base/IniFile.h"
 #include "launcher/InstanceBlock.h"
 #include "launcher/Launcher.h"
-#include "launcher/Win32Text.h"
+#include "base/Win32Text.h"
 
 namespace {
 

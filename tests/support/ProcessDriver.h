@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/UniqueResource.h"
+#include "base/UniqueResource.h"
 
 namespace testsupport {
 

@@ -1,4 +1,5 @@
 #include "launcher/CommandLine.h"
+#include "base/PathText.h"
 #include "tests/framework/Check.h"
 
 TEST_CASE(SplitArguments_Table) {

@@ -1,4 +1,4 @@
-#include "launcher/MessageText.h"
+#include "base/MessageText.h"
 #include "tests/framework/Check.h"
 
 TEST_CASE(FormatMessageTemplate_Table) {

@@ -11,8 +11,9 @@
 #include "jvm/OutputPaths.h"
 #include "jvm/VmOptions.h"
 #include "launcher/CommandLine.h"
+#include "base/PathText.h"
 #include "launcher/InstanceBlock.h"
-#include "launcher/MessageText.h"
+#include "base/MessageText.h"
 #include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 

@@ -1,6 +1,6 @@
 #include <map>
 
-#include "launcher/IniPaths.h"
+#include "base/IniPaths.h"
 #include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 

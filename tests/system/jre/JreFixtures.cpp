@@ -1,6 +1,6 @@
 #include "tests/system/jre/JreFixtures.h"
 
-#include "launcher/UniqueResource.h"
+#include "base/UniqueResource.h"
 #include "tests/support/ProcessDriver.h"
 
 namespace jrefixtures {

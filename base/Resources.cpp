@@ -1,6 +1,6 @@
-#include "launcher/Resources.h"
+#include "base/Resources.h"
 
-#include "launcher/MessageText.h"
+#include "base/MessageText.h"
 
 namespace {
 

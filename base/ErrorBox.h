@@ -6,9 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "launcher/MessageText.h"
+#include "base/MessageText.h"
 
-// The owner of every error box: the splash window while it exists, otherwise none.
+// The owner of every error box from now on (the splash window while it exists); null for none.
+// Any thread may set it.
+void SetErrorBoxOwner(HWND owner);
+// The owner set last, or null when none is set or that window no longer exists (a box with a
+// destroyed owner would not show).
 HWND ErrorBoxOwner();
 
 // Shows `text` (or string `textId`) with the platform's default caption. The box's result.

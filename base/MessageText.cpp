@@ -1,4 +1,4 @@
-#include "launcher/MessageText.h"
+#include "base/MessageText.h"
 
 std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const std::vector<ErrorArg>& args) {
     std::wstring result;

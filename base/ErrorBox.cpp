@@ -1,6 +1,21 @@
-#include "launcher/ErrorBox.h"
+#include "base/ErrorBox.h"
 
-#include "launcher/Resources.h"
+#include "base/Resources.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<HWND> errorBoxOwner{nullptr};
+
+}  // namespace
+
+void SetErrorBoxOwner(HWND owner) { errorBoxOwner.store(owner); }
+
+HWND ErrorBoxOwner() {
+    const HWND owner = errorBoxOwner.load();
+    return owner != nullptr && IsWindow(owner) ? owner : nullptr;
+}
 
 int ShowErrorBox(HWND owner, const std::wstring& text) {
     return MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR);

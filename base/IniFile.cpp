@@ -1,13 +1,14 @@
-#include "launcher/IniFile.h"
+#include "base/IniFile.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "launcher/ErrorBox.h"
-#include "launcher/IniPaths.h"
-#include "launcher/UniqueResource.h"
-#include "launcher/Win32Text.h"
+#include "base/ErrorBox.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
+#include "base/UniqueResource.h"
+#include "base/Win32Text.h"
 #include "resources/resource.h"
 
 namespace {
@@ -20,11 +21,10 @@ std::wstring ProfilePath(const std::wstring& path) {
     std::wstring shortPath(path.size() + 1, L'\0');
     DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
     if (length > 0 && length < shortPath.size()) return shortPath.substr(0, length);
-    const size_t slash = path.rfind(L'\\');
-    if (slash == std::wstring::npos) return path;
-    const std::wstring folder = path.substr(0, slash);
+    const std::wstring folder = FolderOf(path);
+    if (folder.empty()) return path;
     length = GetShortPathNameW(folder.c_str(), &shortPath[0], static_cast<DWORD>(shortPath.size()));
-    if (length > 0 && length < shortPath.size()) return shortPath.substr(0, length) + path.substr(slash);
+    if (length > 0 && length < shortPath.size()) return shortPath.substr(0, length) + L"\\" + FileNameOf(path);
     return path;
 }
 

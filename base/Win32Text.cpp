@@ -1,8 +1,8 @@
-#include "launcher/Win32Text.h"
+#include "base/Win32Text.h"
 
 #include <vector>
 
-#include "launcher/CommandLine.h"
+#include "base/PathText.h"
 
 bool QueryModulePath(HMODULE module, std::wstring& path) {
     // Start at MAX_PATH; a launcher installed in a deep folder gets a bigger buffer.

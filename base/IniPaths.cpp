@@ -1,4 +1,6 @@
-#include "launcher/IniPaths.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
+#include "base/SettingsStore.h"
 
 bool IniPathFromModulePath(const std::wstring& modulePath, std::wstring& iniPath) {
     const size_t dot = modulePath.rfind(L'.');
@@ -19,8 +21,7 @@ std::wstring FolderNameFromProductName(const std::wstring& productName) {
 
 UserIniLocation MakeUserIniLocation(const std::wstring& appData, const std::wstring& productName,
                                     const std::wstring& productCode, const std::wstring& executablePath) {
-    const size_t slash = executablePath.rfind(L'\\');
-    std::wstring file = slash == std::wstring::npos ? executablePath : executablePath.substr(slash + 1);
+    std::wstring file = FileNameOf(executablePath);
     const size_t dot = file.rfind(L'.');
     if (dot != std::wstring::npos) file.erase(dot);
     file += L".ini";
@@ -30,4 +31,9 @@ UserIniLocation MakeUserIniLocation(const std::wstring& appData, const std::wstr
     location.codeFolder = location.productFolder + L"\\" + productCode;
     location.path = location.codeFolder + L"\\" + file;
     return location;
+}
+
+std::wstring PlusSectionValue(const std::wstring& plusValue) {
+    if (plusValue.empty() || plusValue[0] == L' ') return plusValue;
+    return L" " + plusValue;
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "launcher/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 class IniFile : public SettingsStore {
 public:

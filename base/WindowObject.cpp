@@ -1,0 +1,49 @@
+#include "base/WindowObject.h"
+
+namespace {
+
+// Initialised before any window exists: the one-time initialisation is itself thread-safe.
+CRITICAL_SECTION* WindowLock() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    static CRITICAL_SECTION lock;
+    InitOnceExecuteOnce(
+        &once,
+        [](PINIT_ONCE, PVOID, PVOID*) -> BOOL {
+            InitializeCriticalSection(&lock);
+            return TRUE;
+        },
+        nullptr, nullptr);
+    return &lock;
+}
+
+class LockGuard {
+public:
+    LockGuard() : lock_(WindowLock()) { EnterCriticalSection(lock_); }
+    ~LockGuard() { LeaveCriticalSection(lock_); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    CRITICAL_SECTION* lock_;
+};
+
+}  // namespace
+
+ATOM RegisterWindowClassOnce(const WNDCLASSEXW& windowClass) {
+    LockGuard guard;
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof existing;
+    const ATOM atom = static_cast<ATOM>(GetClassInfoExW(windowClass.hInstance, windowClass.lpszClassName, &existing));
+    if (atom != 0) return atom;
+    return RegisterClassExW(&windowClass);
+}
+
+void BindWindowObject(HWND window, void* object) {
+    LockGuard guard;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+}
+
+void* BoundWindowObject(HWND window) {
+    LockGuard guard;
+    return reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
