@@ -118,7 +118,7 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
     for (const auto& r : registrations) ok = Register(own, r.first, r.second) && ok;
 
-    LauncherSettings settings;
+    JreSettings settings;
     settings.maximumVersion = JavaVersion::OpenMaximum();
     ApplyVmProvider(L"any", settings);  // all five keys, both kinds
     Win32JreSystem system;

@@ -20,11 +20,11 @@ bool FindLocalJre(JreSystem& system, std::wstring& home) {
     return true;
 }
 
-bool IsPairProductLibrary(JreSystem& system, const LauncherSettings& settings, const std::wstring& library) {
+bool IsPairProductLibrary(JreSystem& system, const JreSettings& settings, const std::wstring& library) {
     return !settings.pairProduct.empty() && system.IsForeignArchitecture(library);
 }
 
-std::vector<JrePathTarget> JrePathTargets(const LauncherSettings& settings, const std::wstring& modulePath,
+std::vector<JrePathTarget> JrePathTargets(const JreSettings& settings, const std::wstring& modulePath,
                                           const std::wstring& appData) {
     std::vector<JrePathTarget> targets;
     std::wstring iniPath;
@@ -49,7 +49,7 @@ std::vector<JrePathTarget> JrePathTargets(const LauncherSettings& settings, cons
     return targets;
 }
 
-void WriteBackJrePath(JreSystem& system, const LauncherSettings& settings, const std::wstring& home) {
+void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std::wstring& home) {
     std::wstring modulePath;
     if (!system.ModulePath(modulePath)) return;
     const std::wstring appData = settings.isService ? std::wstring() : system.AppDataFolder();
@@ -59,7 +59,7 @@ void WriteBackJrePath(JreSystem& system, const LauncherSettings& settings, const
     }
 }
 
-bool FindJre(JreSystem& system, const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
+bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
     selection = JreSelection();
 
     // 1. The stored "JRE Path"; a folder without a library of the wanted type is passed over silently.

@@ -7,7 +7,7 @@
 
 #include "jre/JavaVersion.h"
 #include "jre/JreSystem.h"
-#include "launcher/Settings.h"
+#include "jre/JreSettings.h"
 
 // What the search settled.
 struct JreSelection {
@@ -22,7 +22,7 @@ struct JreSelection {
 class JreFolderChooser {
 public:
     virtual ~JreFolderChooser() = default;
-    virtual bool Choose(const LauncherSettings& settings, std::wstring& home, std::wstring& jvmLibrary) = 0;
+    virtual bool Choose(const JreSettings& settings, std::wstring& home, std::wstring& jvmLibrary) = 0;
 };
 
 // The JRE folder beside the executable: its own folder when that holds bin\java.dll, otherwise its
@@ -32,7 +32,7 @@ bool FindLocalJre(JreSystem& system, std::wstring& home);
 
 // Whether the launch goes to the pair product: only when one is configured and the library is of
 // the other architecture.
-bool IsPairProductLibrary(JreSystem& system, const LauncherSettings& settings, const std::wstring& library);
+bool IsPairProductLibrary(JreSystem& system, const JreSettings& settings, const std::wstring& library);
 
 // One INI file that receives the chosen "JRE Path", and the folders to create first, in order.
 struct JrePathTarget {
@@ -43,13 +43,13 @@ struct JrePathTarget {
 // Where a chosen folder is remembered: a service writes its main INI file (and the pair product's),
 // an application its per-user INI file (and the pair product's per-user one). Empty when the
 // executable's path has no "." (its INI path cannot be formed).
-std::vector<JrePathTarget> JrePathTargets(const LauncherSettings& settings, const std::wstring& modulePath,
+std::vector<JrePathTarget> JrePathTargets(const JreSettings& settings, const std::wstring& modulePath,
                                           const std::wstring& appData);
 
 // Writes the chosen home to every target; nothing when the executable's path is unavailable.
-void WriteBackJrePath(JreSystem& system, const LauncherSettings& settings, const std::wstring& home);
+void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std::wstring& home);
 
 // The INI path, the local JRE folder, the registry in the launcher's own view, the registry in the
 // other view (only with a pair product), and last the chooser (may be null: no dialog). False when
 // nothing was found and the user did not choose a folder.
-bool FindJre(JreSystem& system, const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection);
+bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection);

@@ -2,7 +2,7 @@
 
 #include "jre/Win32JreSystem.h"
 
-bool FindJre(const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
+bool FindJre(const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
     Win32JreSystem system;
     return FindJre(system, settings, chooser, selection);
 }

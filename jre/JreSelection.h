@@ -5,4 +5,4 @@
 
 // Finds a JRE in the fixed order of sources. False when none was found and the user cancelled or
 // no chooser was given.
-bool FindJre(const LauncherSettings& settings, JreFolderChooser* chooser, JreSelection& selection);
+bool FindJre(const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "jre/JreSystem.h"
-#include "launcher/Settings.h"
+#include "jre/JreSettings.h"
 
 // One place where a JVM library may lie inside a JRE home.
 struct JvmProbeStep {

@@ -14,7 +14,7 @@ const VendorKey kVendorKeys[5] = {
 
 namespace {
 
-bool IsProviderAllowed(JavaProvider provider, const LauncherSettings& s) {
+bool IsProviderAllowed(JavaProvider provider, const JreSettings& s) {
     switch (provider) {
     case JavaProvider::Sun: return s.sunAllowed || s.sunFavoured;
     case JavaProvider::JRockit: return s.jrockitAllowed || s.jrockitFavoured;
@@ -23,7 +23,7 @@ bool IsProviderAllowed(JavaProvider provider, const LauncherSettings& s) {
     return false;
 }
 
-bool IsProviderFavoured(JavaProvider provider, const LauncherSettings& s) {
+bool IsProviderFavoured(JavaProvider provider, const JreSettings& s) {
     switch (provider) {
     case JavaProvider::Sun: return s.sunFavoured;
     case JavaProvider::JRockit: return s.jrockitFavoured;
@@ -32,7 +32,7 @@ bool IsProviderFavoured(JavaProvider provider, const LauncherSettings& s) {
     return false;
 }
 
-bool IsKindPreferred(JavaKind kind, const LauncherSettings& s) {
+bool IsKindPreferred(JavaKind kind, const JreSettings& s) {
     return kind == JavaKind::Jdk ? s.preferJdk : s.preferJre;
 }
 
@@ -40,12 +40,12 @@ bool IsSunJreKey(const VendorKey& key) { return key.kind == JavaKind::Jre && key
 
 }  // namespace
 
-bool IsKeySearched(const VendorKey& key, const LauncherSettings& settings) {
+bool IsKeySearched(const VendorKey& key, const JreSettings& settings) {
     const bool kindWanted = settings.searchBothKinds || IsKindPreferred(key.kind, settings);
     return kindWanted && IsProviderAllowed(key.provider, settings);
 }
 
-bool IsKeyFavoured(const VendorKey& key, const LauncherSettings& settings) {
+bool IsKeyFavoured(const VendorKey& key, const JreSettings& settings) {
     return IsKindPreferred(key.kind, settings) && IsProviderFavoured(key.provider, settings);
 }
 
@@ -71,7 +71,7 @@ std::wstring JavaHomeFromRegistryData(const unsigned char* data, size_t size) {
     return text;
 }
 
-std::vector<JreCandidate> CollectCandidates(JreSystem& system, const LauncherSettings& settings, uint32_t viewFlag) {
+std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag) {
     std::vector<JreCandidate> candidates;
     std::vector<unsigned char> data;
     for (const VendorKey& key : kVendorKeys) {
@@ -100,7 +100,7 @@ std::vector<JreCandidate> CollectCandidates(JreSystem& system, const LauncherSet
     return candidates;
 }
 
-void SortCandidates(std::vector<JreCandidate>& candidates, const LauncherSettings& settings) {
+void SortCandidates(std::vector<JreCandidate>& candidates, const JreSettings& settings) {
     const bool byFavour = settings.searchBothKinds;
     const bool byServer = settings.jvmType == JvmType::FavorServer;
     std::stable_sort(candidates.begin(), candidates.end(), [&](const JreCandidate& a, const JreCandidate& b) {
@@ -124,7 +124,7 @@ uint32_t RegistryViewFlag(RegistryView view, Arch arch) {
     return view == RegistryView::Native ? 0 : OtherRegistryViewFlag(arch);
 }
 
-bool SearchRegistry(JreSystem& system, const LauncherSettings& settings, RegistryView view, RegistryJre& found) {
+bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found) {
     if (view == RegistryView::Other && settings.pairProduct.empty()) return false;
     std::vector<JreCandidate> candidates =
         CollectCandidates(system, settings, RegistryViewFlag(view, system.Architecture()));

@@ -8,7 +8,7 @@
 
 #include "jre/JavaVersion.h"
 #include "jre/JreSystem.h"
-#include "launcher/Settings.h"
+#include "jre/JreSettings.h"
 
 enum class JavaKind { Jdk, Jre };
 enum class JavaProvider { Sun, JRockit, Ibm };
@@ -23,9 +23,9 @@ struct VendorKey {
 extern const VendorKey kVendorKeys[5];
 
 // The key is read when its kind is wanted and its provider allowed or favoured.
-bool IsKeySearched(const VendorKey& key, const LauncherSettings& settings);
+bool IsKeySearched(const VendorKey& key, const JreSettings& settings);
 // Candidates of the key are favoured when its kind is preferred and its provider favoured.
-bool IsKeyFavoured(const VendorKey& key, const LauncherSettings& settings);
+bool IsKeyFavoured(const VendorKey& key, const JreSettings& settings);
 // The JVM type with which homes of the key are probed: the Sun JRE key probes "favor_server" as
 // the default order.
 JvmType ProbeTypeForKey(const VendorKey& key, JvmType type);
@@ -47,11 +47,11 @@ struct JreCandidate {
 };
 
 // Every admitted candidate of the searched keys in one view, in key order, then enumeration order.
-std::vector<JreCandidate> CollectCandidates(JreSystem& system, const LauncherSettings& settings, uint32_t viewFlag);
+std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag);
 
 // Stable order: favoured first (only when both kinds are searched), server first (only for
 // "favor_server"), then the greater version first.
-void SortCandidates(std::vector<JreCandidate>& candidates, const LauncherSettings& settings);
+void SortCandidates(std::vector<JreCandidate>& candidates, const JreSettings& settings);
 
 // The index of the candidate that the first matching "Preferred versions" entry picks, or 0 when
 // no entry matches any candidate. The candidates must not be empty.
@@ -70,4 +70,4 @@ struct RegistryJre {
 
 // One search in one view. The other view is searched only when a pair product is configured.
 // False when no candidate was found.
-bool SearchRegistry(JreSystem& system, const LauncherSettings& settings, RegistryView view, RegistryJre& found);
+bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found);

@@ -4,7 +4,7 @@
 
 #include "jre/PeImage.h"
 #include "base/IniFile.h"
-#include "launcher/Settings.h"
+#include "jre/JreSettings.h"
 #include "base/UniqueResource.h"
 
 bool FindFileExists(const std::wstring& path) {

@@ -49,7 +49,7 @@ JvmType ParseJvmType(const std::wstring& text) {
     return JvmType::Default;
 }
 
-void ApplyJvmSource(const std::wstring& text, LauncherSettings& settings) {
+void ApplyJvmSource(const std::wstring& text, JreSettings& settings) {
     if (text.empty()) {
         settings.preferJdk = true;
         settings.preferJre = true;
@@ -75,7 +75,7 @@ void ApplyJvmSource(const std::wstring& text, LauncherSettings& settings) {
     }
 }
 
-void ApplyVmProvider(const std::wstring& text, LauncherSettings& settings) {
+void ApplyVmProvider(const std::wstring& text, JreSettings& settings) {
     if (text.empty()) return;
     struct Row { const wchar_t* word; bool jrockit, jrockitFav, sun, sunFav, ibm, ibmFav; };
     static const Row kRows[] = {

@@ -5,35 +5,16 @@
 #include <vector>
 
 #include "jre/JavaVersion.h"
+#include "jre/JreSettings.h"
 #include "base/SettingsStore.h"
 
-enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
-
-// The fields of the launcher that the INI file fills.
-struct LauncherSettings {
-    std::wstring productName;
-    std::wstring productCode;
+// The fields of the launcher that the INI file fills: the JRE wishes and the rest.
+struct LauncherSettings : JreSettings {
     std::wstring mainClass;  // dots already replaced by slashes
-    JavaVersion minimumVersion;
-    JavaVersion maximumVersion;
-    std::vector<std::wstring> preferredVersions;
-    std::wstring jrePath;
-    JvmType jvmType = JvmType::Default;
-    bool preferJdk = false;
-    bool preferJre = false;
-    bool searchBothKinds = true;
-    bool sunAllowed = true;
-    bool sunFavoured = true;
-    bool jrockitAllowed = false;
-    bool jrockitFavoured = false;
-    bool ibmAllowed = false;
-    bool ibmFavoured = false;
-    bool isService = false;
     bool omitServiceName = false;
     bool failureCheck = false;
     bool overrideWorkingDir = false;
     bool pairReturnCode = false;
-    std::wstring pairProduct;
     std::wstring systemPath;
     std::wstring libraryPath;
     bool singleInstance = false;
@@ -89,8 +70,8 @@ std::vector<std::wstring> SplitList(const std::wstring& text);
 JavaVersion ParseMinimumVersion(const std::wstring& text);
 JavaVersion ParseMaximumVersion(const std::wstring& text);
 JvmType ParseJvmType(const std::wstring& text);
-void ApplyJvmSource(const std::wstring& text, LauncherSettings& settings);
-void ApplyVmProvider(const std::wstring& text, LauncherSettings& settings);
+void ApplyJvmSource(const std::wstring& text, JreSettings& settings);
+void ApplyVmProvider(const std::wstring& text, JreSettings& settings);
 std::wstring MainClassToSlashes(std::wstring mainClass);
 
 // The stores that ReadSettings reads, opened by the caller. `userIni` is the per-user INI of an

@@ -11,8 +11,8 @@ const wchar_t kSunJre[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
 const wchar_t kClient[] = L"bin\\client\\jvm.dll";
 const wchar_t kServer[] = L"bin\\server\\jvm.dll";
 
-LauncherSettings AnyVersion() {
-    LauncherSettings s;
+JreSettings AnyVersion() {
+    JreSettings s;
     s.maximumVersion = JavaVersion::OpenMaximum();
     return s;
 }
@@ -23,21 +23,21 @@ LauncherSettings AnyVersion() {
 TEST_CASE(sources_are_tried_in_their_fixed_order) {
     struct Row {
         const wchar_t* name;
-        void (*setup)(FakeJreSystem&, LauncherSettings&);
+        void (*setup)(FakeJreSystem&, JreSettings&);
         const wchar_t* library;  // empty: nothing found
         bool runPairProduct;
         const wchar_t* version;
     };
     const Row rows[] = {
         {L"JRE Path without backslash",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jrePath = L"C:\\ini";
              f.AddJre(L"C:\\ini\\", {kClient});
              f.AddJre(L"C:\\App\\", {L"bin\\java.dll", kClient});
          },
          L"C:\\ini\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
         {L"foreign JRE Path with a pair product",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jrePath = L"C:\\ini\\";
              s.pairProduct = L"C:\\App\\Tool.exe";
              f.AddJre(L"C:\\ini\\", {kClient});
@@ -45,14 +45,14 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\ini\\bin\\client\\jvm.dll", true, L"0.0.0.0"},
         {L"foreign JRE Path without a pair product",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jrePath = L"C:\\ini\\";
              f.AddJre(L"C:\\ini\\", {kClient});
              f.foreignLibraries.insert(L"C:\\ini\\bin\\client\\jvm.dll");
          },
          L"C:\\ini\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
         {L"JRE Path of the wrong type falls through to the local JRE",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jrePath = L"C:\\ini\\";
              s.jvmType = JvmType::Server;
              f.AddJre(L"C:\\ini\\", {kClient});
@@ -60,14 +60,14 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\App\\jre64\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
         {L"a foreign local JRE never hands over",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.pairProduct = L"C:\\App\\Tool.exe";
              f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
              f.foreignLibraries.insert(L"C:\\App\\jre64\\bin\\client\\jvm.dll");
          },
          L"C:\\App\\jre64\\bin\\client\\jvm.dll", false, L"0.0.0.0"},
         {L"the executable's folder wins over jre64 and has no server library",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jvmType = JvmType::Server;
              f.AddJre(L"C:\\App\\", {L"bin\\java.dll", kClient});
              f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kServer});
@@ -76,20 +76,20 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\reg\\bin\\server\\jvm.dll", false, L"1.8"},
         {L"jre64 without java.dll is not taken; the working directory is probed",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              f.AddJre(L"C:\\App\\jre64\\", {kClient});
              f.AddJre(L"", {kServer});
          },
          L"bin\\server\\jvm.dll", false, L"0.0.0.0"},
         {L"the 32-bit launcher looks into jre",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              f.arch = Arch::X86;
              f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
              f.AddJre(L"C:\\App\\jre\\", {L"bin\\java.dll", kServer});
          },
          L"C:\\App\\jre\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
         {L"module path unavailable skips the local JRE",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              f.modulePathAvailable = false;
              f.AddJre(L"", {kClient});
              f.AddJre(L"C:\\reg\\", {kClient});
@@ -97,7 +97,7 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\reg\\bin\\client\\jvm.dll", false, L"1.7"},
         {L"the own view comes before the other",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.pairProduct = L"C:\\App\\Tool.exe";
              f.AddJre(L"C:\\own\\", {kClient});
              f.AddJre(L"C:\\other\\", {kClient});
@@ -106,14 +106,14 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\own\\bin\\client\\jvm.dll", false, L"1.6"},
         {L"only the other view with a pair product",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.pairProduct = L"C:\\App\\Tool.exe";
              f.AddJre(L"C:\\other\\", {kClient});
              f.Register(0x200, kSunJre, L"1.8", L"C:\\other");
          },
          L"C:\\other\\bin\\client\\jvm.dll", true, L"1.8"},
         {L"the 32-bit launcher's other view is the 64-bit one",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              f.arch = Arch::X86;
              s.pairProduct = L"C:\\App\\Tool 64.exe";
              f.AddJre(L"C:\\other\\", {kClient});
@@ -122,13 +122,13 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
          },
          L"C:\\other\\bin\\client\\jvm.dll", true, L"1.8"},
         {L"only the other view without a pair product",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              f.AddJre(L"C:\\other\\", {kClient});
              f.Register(0x200, kSunJre, L"1.8", L"C:\\other");
          },
          L"", false, L"0.0.0.0"},
         {L"favor_server loads the Sun JRE's server library",
-         [](FakeJreSystem& f, LauncherSettings& s) {
+         [](FakeJreSystem& f, JreSettings& s) {
              s.jvmType = JvmType::FavorServer;
              f.AddJre(L"C:\\reg\\", {kClient, kServer});
              f.Register(0, kSunJre, L"1.8", L"C:\\reg");
@@ -137,7 +137,7 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
     };
     for (const Row& row : rows) {
         FakeJreSystem system;
-        LauncherSettings settings = AnyVersion();
+        JreSettings settings = AnyVersion();
         row.setup(system, settings);
         JreSelection selection;
         const bool found = FindJre(system, settings, nullptr, selection);
@@ -150,7 +150,7 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
 }
 
 TEST_CASE(nothing_is_written_when_the_ini_path_cannot_be_formed) {
-    LauncherSettings settings;
+    JreSettings settings;
     settings.pairProduct = L"C:\\Other\\Tool.exe";
     for (bool service : {false, true}) {
         settings.isService = service;

@@ -2,12 +2,13 @@
 #include <vector>
 
 #include "jre/RegistrySearch.h"
+#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 
 namespace {
 
-LauncherSettings Settings(const std::wstring& source, const std::wstring& provider) {
-    LauncherSettings s;
+JreSettings Settings(const std::wstring& source, const std::wstring& provider) {
+    JreSettings s;
     s.maximumVersion = JavaVersion::OpenMaximum();
     ApplyJvmSource(source, s);
     ApplyVmProvider(provider, s);
@@ -40,7 +41,7 @@ TEST_CASE(kind_and_provider_decide_which_keys_are_read_and_favoured) {
         {L"favor_JDK", L"favor_jrockit", "yyyyy", "---y-"},
     };
     for (const Row& row : rows) {
-        const LauncherSettings s = Settings(row.source, row.provider);
+        const JreSettings s = Settings(row.source, row.provider);
         std::string searched, favoured;
         for (const VendorKey& key : kVendorKeys) {
             searched += IsKeySearched(key, s) ? 'y' : '-';
@@ -79,7 +80,7 @@ TEST_CASE(sorting_keys_apply_only_when_their_setting_asks) {
         {L"", JvmType::Server, L"f1.6;d1.5;b1.8;e1.8;c1.7;a1.6;"},
     };
     for (const Row& row : rows) {
-        LauncherSettings s = Settings(row.source, L"");
+        JreSettings s = Settings(row.source, L"");
         s.jvmType = row.type;
         std::vector<JreCandidate> sorted = found;
         SortCandidates(sorted, s);
