@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/Settings.h"
 #include "jre/JreSearch.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"

@@ -15,8 +15,8 @@ public:
     // The build whose decisions apply: local JRE folder, second registry view, foreign machine.
     virtual Arch Architecture() const = 0;
 
-    // True when a find-first-file query on exactly this path succeeds.
-    virtual bool PathExists(const std::wstring& path) = 0;
+    // True when a find-first-file query on exactly this path finds a file (not a folder).
+    virtual bool FileExists(const std::wstring& path) = 0;
 
     // True when the file is a PE image that the launcher of Architecture() cannot load; false when
     // it cannot be examined.

@@ -38,7 +38,7 @@ JvmProbeResult ProbeJvmLibrary(JreSystem& system, const std::wstring& home, JvmT
     JvmProbeResult result;
     for (size_t i = 0; i < count; ++i) {
         std::wstring path = home + steps[i].subPath;
-        if (system.PathExists(path)) {
+        if (system.FileExists(path)) {
             result.library = std::move(path);
             result.server = steps[i].server;
             break;
@@ -48,7 +48,7 @@ JvmProbeResult ProbeJvmLibrary(JreSystem& system, const std::wstring& home, JvmT
 }
 
 bool HasJavaLibrary(JreSystem& system, const std::wstring& home) {
-    return system.PathExists(home + L"bin\\java.dll");
+    return system.FileExists(home + L"bin\\java.dll");
 }
 
 std::wstring WithTrailingBackslash(const std::wstring& path) {

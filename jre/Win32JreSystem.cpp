@@ -4,13 +4,15 @@
 
 #include "jre/PeImage.h"
 #include "base/IniFile.h"
+#include "base/IniKeys.h"
 #include "jre/JreSettings.h"
 #include "base/UniqueResource.h"
 
+// A folder that bears a library's name is no library.
 bool FindFileExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     UniqueFindHandle find(FindFirstFileW(path.c_str(), &data));
-    return static_cast<bool>(find);
+    return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool IsForeignArchitecture(const std::wstring& library, Arch arch) {
@@ -38,7 +40,7 @@ bool HasJavaLibrary(const std::wstring& home) {
     return HasJavaLibrary(system, home);
 }
 
-bool Win32JreSystem::PathExists(const std::wstring& path) { return FindFileExists(path); }
+bool Win32JreSystem::FileExists(const std::wstring& path) { return FindFileExists(path); }
 
 bool Win32JreSystem::IsForeignArchitecture(const std::wstring& library) {
     return ::IsForeignArchitecture(library, arch_);

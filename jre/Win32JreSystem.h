@@ -9,7 +9,7 @@ public:
     explicit Win32JreSystem(Arch arch = kBuildArch) : arch_(arch) {}
 
     Arch Architecture() const override { return arch_; }
-    bool PathExists(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
     bool IsForeignArchitecture(const std::wstring& library) override;
     bool ModulePath(std::wstring& path) override;
     std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) override;

@@ -1,5 +1,7 @@
 #include "jvm/OutputPaths.h"
 
+#include "base/PathText.h"
+
 bool FindTimestampPicture(const std::wstring& path, size_t& first, size_t& last) {
     first = path.find(L'%');
     if (first == std::wstring::npos) return false;
@@ -45,10 +47,22 @@ std::vector<std::wstring> ParentFoldersToCreate(const std::wstring& path) {
         components.push_back(rest.substr(start, slash - start));
         start = slash + 1;
     }
+    // A relative path lies below the current directory: every folder of it may be missing.
+    if (longPrefix.empty() && !IsAbsolutePath(path) && !path.empty() && path[0] != L'\\') {
+        std::vector<std::wstring> folders;
+        std::wstring folder;
+        for (size_t i = 0; i + 1 < components.size(); ++i) {
+            folder += (i == 0 ? L"" : L"\\") + components[i];
+            folders.push_back(folder);
+        }
+        return folders;
+    }
     // A path that begins with one backslash: its empty first component gives way to the first folder.
-    if (!components.empty() && components[0].empty()) components.erase(components.begin());
+    // It keeps its backslash: the folders lie below the current drive's root, not the current directory.
+    const bool fromRoot = !components.empty() && components[0].empty();
+    if (fromRoot) components.erase(components.begin());
     if (components.size() < 3) return {};
-    components[0] = longPrefix + components[0];
+    components[0] = (fromRoot ? L"\\" : longPrefix) + components[0];
 
     std::vector<std::wstring> folders;
     std::wstring folder = components[0];

@@ -1,10 +1,10 @@
-// Redirecting System.out and System.err into the files that the INI file names.
-#include <windows.h>
+#include "jvm/OutputRedirect.h"
 
-#include "jvm/JavaMain.h"
-#include "jvm/OutputPaths.h"
 #include "base/PathText.h"
-#include "launcher/Launcher.h"
+#include "base/UniqueResource.h"
+#include "jvm/JavaStrings.h"
+#include "jvm/JniRef.h"
+#include "jvm/OutputPaths.h"
 
 namespace {
 
@@ -46,39 +46,46 @@ DWORD CreateParentFolders(const std::wstring& path) {
         if (existing) return 0;
     }
     const std::vector<std::wstring> folders = ParentFoldersToCreate(path);
-    for (size_t i = 0; i < folders.size(); ++i) {
-        if (CreateDirectoryW(folders[i].c_str(), nullptr)) continue;
+    std::vector<const std::wstring*> created;
+    for (const std::wstring& folder : folders) {
+        if (CreateDirectoryW(folder.c_str(), nullptr)) {
+            created.push_back(&folder);
+            continue;
+        }
         const DWORD error = GetLastError();
         if (error == ERROR_ALREADY_EXISTS) continue;
-        // Leave no empty folder of ours behind: the parent goes when nothing else is in it.
-        if (i > 0) RemoveDirectoryW(folders[i - 1].c_str());
+        // Leave no empty folder of ours behind, and touch none that was there before.
+        for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW((*it)->c_str());
         return error;
     }
     return 0;
 }
 
-bool Launcher::RedirectStream(const std::wstring& path, bool append, bool standardError) {
-    JNIEnv* env = jniEnv;
+namespace {
+
+// System.out or System.err into a new PrintStream on the file; false when any step fails (a
+// pending exception may say why).
+bool RedirectStream(JNIEnv* env, const std::wstring& path, bool append, bool standardError) {
     CreateParentFolders(path);
-    jstring name = NewJavaString(env, path);
-    if (name == nullptr) return false;
-    jclass fileClass = env->FindClass("java/io/FileOutputStream");
-    if (fileClass == nullptr) return false;
-    jmethodID fileConstructor = env->GetMethodID(fileClass, "<init>", "(Ljava/lang/String;Z)V");
+    LocalRef<jstring> name(env, NewJavaString(env, path));
+    if (!name) return false;
+    LocalRef<jclass> fileClass(env, env->FindClass("java/io/FileOutputStream"));
+    if (!fileClass) return false;
+    jmethodID fileConstructor = env->GetMethodID(fileClass.get(), "<init>", "(Ljava/lang/String;Z)V");
     if (fileConstructor == nullptr) return false;
-    jobject file = env->NewObject(fileClass, fileConstructor, name, append ? JNI_TRUE : JNI_FALSE);
-    if (file == nullptr) return false;
-    jclass printClass = env->FindClass("java/io/PrintStream");
-    if (printClass == nullptr) return false;
-    jmethodID printConstructor = env->GetMethodID(printClass, "<init>", "(Ljava/io/OutputStream;)V");
+    LocalRef<jobject> file(env, env->NewObject(fileClass.get(), fileConstructor, name.get(), append ? JNI_TRUE : JNI_FALSE));
+    if (!file) return false;
+    LocalRef<jclass> printClass(env, env->FindClass("java/io/PrintStream"));
+    if (!printClass) return false;
+    jmethodID printConstructor = env->GetMethodID(printClass.get(), "<init>", "(Ljava/io/OutputStream;)V");
     if (printConstructor == nullptr) return false;
-    jobject stream = env->NewObject(printClass, printConstructor, file);
-    if (stream == nullptr) return false;
-    jclass systemClass = env->FindClass("java/lang/System");
-    if (systemClass == nullptr) return false;
-    jmethodID setter = env->GetStaticMethodID(systemClass, standardError ? "setErr" : "setOut", "(Ljava/io/PrintStream;)V");
+    LocalRef<jobject> stream(env, env->NewObject(printClass.get(), printConstructor, file.get()));
+    if (!stream) return false;
+    LocalRef<jclass> systemClass(env, env->FindClass("java/lang/System"));
+    if (!systemClass) return false;
+    jmethodID setter = env->GetStaticMethodID(systemClass.get(), standardError ? "setErr" : "setOut", "(Ljava/io/PrintStream;)V");
     if (setter == nullptr) return false;
-    env->CallStaticVoidMethod(systemClass, setter, stream);
+    env->CallStaticVoidMethod(systemClass.get(), setter, stream.get());
     if (env->ExceptionOccurred() != nullptr) {
         env->ExceptionDescribe();
         return false;
@@ -86,18 +93,21 @@ bool Launcher::RedirectStream(const std::wstring& path, bool append, bool standa
     return true;
 }
 
-void Launcher::RedirectOutputs() {
+}  // namespace
+
+void RedirectOutputs(JNIEnv* env, const JavaStart& start) {
+    std::wstring outputFile = start.outputFile;
+    std::wstring errorFile = start.errorFile;
     if (outputFile.find(L'%') != std::wstring::npos || errorFile.find(L'%') != std::wstring::npos) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         ExpandTimestamp(outputFile, now);
         ExpandTimestamp(errorFile, now);
     }
-    JNIEnv* env = jniEnv;
-    if (!outputFile.empty() && !RedirectStream(outputFile, outputAppend, false)) {
+    if (!outputFile.empty() && !RedirectStream(env, outputFile, start.outputAppend, false)) {
         if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
     }
-    if (!errorFile.empty() && !RedirectStream(errorFile, errorAppend, true)) {
+    if (!errorFile.empty() && !RedirectStream(env, errorFile, start.errorAppend, true)) {
         if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
     }
 }

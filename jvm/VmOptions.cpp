@@ -23,21 +23,21 @@ JreFolders JreFoldersOf(const std::wstring& jvmLibraryPath) {
 }
 
 std::wstring ComposeLibraryPath(const std::wstring& libraryPath, const std::wstring& launcherFolderWithSlash,
-                                const JreFolders& jre) {
+                                const std::wstring& processPath, const JreFolders& jre) {
     if (libraryPath.empty()) return std::wstring();
     std::wstring text = libraryPath;
     if (!EndsWith(text, L';')) text += L';';
-    text += launcherFolderWithSlash + L";.;%Path%;" + jre.homeWithSlash + L"lib";
+    text += launcherFolderWithSlash + L";.;" + processPath + L";" + jre.homeWithSlash + L"lib";
     return text;
 }
 
-std::wstring ComposeSearchPath(const std::wstring& systemPath, const JreFolders& jre) {
+std::wstring ComposeSearchPath(const std::wstring& systemPath, const std::wstring& processPath, const JreFolders& jre) {
     std::wstring text;
     if (!systemPath.empty()) {
         text = systemPath;
         if (!EndsWith(text, L';')) text += L';';
     }
-    return text + L"%Path%;" + jre.bin;
+    return text + processPath + L";" + jre.bin;
 }
 
 bool IsRelativeEntry(const std::wstring& entry) { return !IsAbsolutePath(entry); }
@@ -53,23 +53,28 @@ std::wstring ClassPathSearchPath(const std::wstring& entry, const std::wstring& 
 std::wstring FolderPrefixOf(const std::wstring& searchPath) { return FolderWithSlashOf(searchPath); }
 
 std::vector<std::wstring> SplitVmParameters(const std::wstring& text) {
+    // One pass: every character is looked at a bounded number of times, however many tokens
+    // and quotes the text has.
     std::vector<std::wstring> tokens;
     const size_t npos = std::wstring::npos;
     const size_t length = text.size();
     size_t start = 0;
     while (start < length) {
-        size_t sp = text.find(L' ', start);
-        size_t q = text.find(L'"', start);
-        size_t end;
+        size_t end = start;
         for (;;) {
-            if (q == npos) { end = sp == npos ? length : sp; break; }
-            if (sp == npos) { end = length; break; }
-            if (sp < q) { end = sp; break; }
-            size_t c = text.find(L'"', q + 1);
-            if (c == npos) { end = sp; break; }  // an unclosed quote protects nothing
-            if (c + 1 < length && text[c + 1] == L'"') ++c;
-            q = text.find(L'"', c + 1);
-            sp = text.find(L' ', c + 1);
+            if (end >= length || text[end] == L' ') break;
+            if (text[end] != L'"') {
+                ++end;
+                continue;
+            }
+            size_t close = text.find(L'"', end + 1);
+            if (close == npos) {  // an unclosed quote protects nothing
+                end = text.find(L' ', end + 1);
+                if (end == npos) end = length;
+                break;
+            }
+            if (close + 1 < length && text[close + 1] == L'"') ++close;
+            end = close + 1;
         }
         tokens.push_back(text.substr(start, end - start));
         while (end < length && text[end] == L' ') ++end;
@@ -79,15 +84,21 @@ std::vector<std::wstring> SplitVmParameters(const std::wstring& text) {
 }
 
 void UnquoteToken(std::wstring& token) {
-    size_t b = token.find(L'"');
-    while (b != std::wstring::npos) {
-        size_t i = token.find(L'"', b + 1);
-        if (i == std::wstring::npos) return;
-        if (i + 1 < token.size() && token[i + 1] == L'"') ++i;
-        const std::wstring inner = token.substr(b + 1, i - b - 1);
-        token.replace(b, i - b + 1, inner);
-        b = token.find(L'"', b + inner.size());
+    std::wstring result;
+    size_t pos = 0;
+    for (;;) {
+        const size_t open = token.find(L'"', pos);
+        if (open == std::wstring::npos) break;
+        size_t close = token.find(L'"', open + 1);
+        if (close == std::wstring::npos) break;
+        if (close + 1 < token.size() && token[close + 1] == L'"') ++close;
+        result.append(token, pos, open - pos);
+        result.append(token, open + 1, close - open - 1);  // a doubled quote leaves its first half
+        pos = close + 1;
     }
+    if (pos == 0) return;
+    result.append(token, pos, std::wstring::npos);
+    token = std::move(result);
 }
 
 ColonNumbers ParseColonNumbers(const std::wstring& text) {
@@ -102,7 +113,10 @@ ColonNumbers ParseColonNumbers(const std::wstring& text) {
     for (size_t i = pos; i < end; ++i) {
         const wchar_t c = text[i];
         if (IsDigit(c)) {
-            result.numbers.back() = result.numbers.back() * 10 + static_cast<uint64_t>(c - L'0');
+            // Saturates instead of wrapping: a huge number stays huge.
+            uint64_t& number = result.numbers.back();
+            const uint64_t digit = static_cast<uint64_t>(c - L'0');
+            number = number > (UINT64_MAX - digit) / 10 ? UINT64_MAX : number * 10 + digit;
         } else if (c == L':') {
             result.numbers.push_back(0);
         }
@@ -119,14 +133,17 @@ bool IsMemoryPercentageToken(const std::wstring& token) {
 void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t availableVirtualBytes) {
     const ColonNumbers parsed = ParseColonNumbers(token);
     auto number = [&parsed](size_t i) { return i < parsed.numbers.size() ? parsed.numbers[i] : 0; };
-    const uint64_t percent = number(0), minimumMb = number(1), maximumMb = number(2);
+    // More than the whole base is no sensible size: the percentage stops at 100.
+    const uint64_t percent = number(0) > 100 ? 100 : number(0);
+    const uint64_t minimumMb = number(1), maximumMb = number(2);
+    auto kilobytesOf = [](uint64_t megabytes) { return megabytes > UINT64_MAX / 1024 ? UINT64_MAX : megabytes * 1024; };
     const wchar_t unit = token.back();
     const uint64_t base = (unit == L'T' || unit == L't') ? availableVirtualBytes : physicalBytes;
     const double scaled = static_cast<double>(base >> 10) * (static_cast<double>(percent) / 100.0);
     // Past 2^64 the conversion would be undefined; no machine has that much memory.
     uint64_t kilobytes = scaled >= 18446744073709551615.0 ? UINT64_MAX : static_cast<uint64_t>(scaled);
-    if (maximumMb != 0 && maximumMb * 1024 < kilobytes) kilobytes = maximumMb * 1024;
-    if (minimumMb * 1024 > kilobytes) kilobytes = minimumMb * 1024;
+    if (maximumMb != 0 && kilobytesOf(maximumMb) < kilobytes) kilobytes = kilobytesOf(maximumMb);
+    if (kilobytesOf(minimumMb) > kilobytes) kilobytes = kilobytesOf(minimumMb);
     token = token.substr(0, parsed.prefixLength) + std::to_wstring(kilobytes) + L"K";
 }
 
@@ -140,5 +157,5 @@ uint64_t ParseStackSize(const std::wstring& value) {
         case L'K': case L'k': unit = 1024; break;
         default: break;
     }
-    return parsed.numbers[0] * unit;
+    return parsed.numbers[0] > UINT64_MAX / unit ? UINT64_MAX : parsed.numbers[0] * unit;
 }

@@ -13,11 +13,12 @@ struct JreFolders {
 };
 JreFolders JreFoldersOf(const std::wstring& jvmLibraryPath);
 
-// The text for -Djava.library.path before expansion; empty when `libraryPath` is empty.
+// The text for -Djava.library.path: the (already expanded) "Library Path", the launcher's folder,
+// ".", the process's search path and the JRE's lib folder; empty when `libraryPath` is empty.
 std::wstring ComposeLibraryPath(const std::wstring& libraryPath, const std::wstring& launcherFolderWithSlash,
-                                const JreFolders& jre);
-// The new "Path" before expansion.
-std::wstring ComposeSearchPath(const std::wstring& systemPath, const JreFolders& jre);
+                                const std::wstring& processPath, const JreFolders& jre);
+// The new "Path": the (already expanded) "System Path", the process's search path, the JRE's bin.
+std::wstring ComposeSearchPath(const std::wstring& systemPath, const std::wstring& processPath, const JreFolders& jre);
 
 // True for a class path entry that is searched on disk: one with "*", or one that is neither a
 // drive path (second character ":") nor a network path (two leading backslashes).

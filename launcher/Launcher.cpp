@@ -1,75 +1,54 @@
 #include "launcher/Launcher.h"
 
-#include "jre/JreSelection.h"
-#include "jvm/jni.h"
 #include "base/ErrorBox.h"
 #include "base/IniFile.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
 #include "base/Win32Text.h"
+#include "jre/JreSelection.h"
+#include "jvm/Win32StartFacts.h"
 #include "resources/resource.h"
-
-namespace {
-
-Launcher* currentLauncher = nullptr;
-
-}  // namespace
-
-Launcher::Launcher() { currentLauncher = this; }
-
-Launcher* Launcher::Current() { return currentLauncher; }
 
 Launcher::~Launcher() {
     CloseSplashWindow();
-    if (javaVM != nullptr) javaVM->DestroyJavaVM();  // waits for the application's non-daemon threads
-    StopListener();
-    startedEvent.reset();
-    if (splashCloseHook != nullptr) {
-        splashCloseHook();
-        splashCloseHook = nullptr;
-    }
-    currentLauncher = nullptr;
+    vmHost.Destroy();  // waits for the application's non-daemon threads
+    singleInstance.Stop();
+    CloseNativeSplash();
 }
 
 bool Launcher::Init() {
-    ParseCommandLine();
+    arguments = ArgumentsFromCommandLine(GetCommandLineW());
+    if (!GetModulePath(modulePath)) modulePath.clear();  // told once, here
     if (!ReadSettings()) return false;
     if (!SetupSingleInstance()) return false;
-    if (settings.singleInstance && !isFirstInstance) return true;  // Run waits for the first instance
+    if (singleInstance.IsLater()) return true;  // Run waits for the first instance
     if (settings.overrideWorkingDir) SetWorkingDirToModuleDir();
     return LocateJre();
 }
 
 int32_t Launcher::Run() {
     if (runPairProduct) return StartPairProduct();
-    if (settings.singleInstance && !isFirstInstance) return WaitForFirstInstance();
-    PrepareVmEnvironment();
+    if (singleInstance.IsLater()) return singleInstance.WaitForFirstInstance();
+    vmEnvironment = PrepareVmEnvironment(settings, jvmLibraryPath, FolderWithSlashOf(modulePath));
     if (!HasNoSplashSwitch(arguments) && !StartSplash()) return 0;
-    if (!LoadJvmLibrary()) return -1;
+    if (!vmHost.Load(jvmLibraryPath)) return -1;
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
-    if (GatherVmOptions() && RunJavaMainThread() == 0) return 0;
-    if (splashCloseHook != nullptr) {
-        splashCloseHook();
-        splashCloseHook = nullptr;
-    }
+    if (GatherVmOptions() && vmHost.Run(javaStart) == 0) return 0;
+    CloseNativeSplash();
     return -1;
 }
 
-void Launcher::ParseCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
-
 bool Launcher::ReadSettings() {
     std::wstring iniPath;
-    if (!GetIniPath(iniPath)) return false;
+    if (modulePath.empty() || !IniPathFromModulePath(modulePath, iniPath)) return false;
 
     IniFile plain(iniPath);
     ReadProductInformation(plain, settings);
 
     LayeredIniFile layered(iniPath);
     // An application's per-user INI file, once it exists, holds the JRE folder the user chose.
-    std::wstring modulePath;
-    std::wstring userIniPath;
-    if (QueryModulePath(nullptr, modulePath)) {
-        userIniPath = MakeUserIniPath(modulePath, settings.productName, settings.productCode, false);
-    }
+    const std::wstring userIniPath = MakeUserIniPath(modulePath, settings.productName, settings.productCode, false);
     IniFile userIni(userIniPath);
     const bool haveUserIni = !userIniPath.empty() && PathExists(userIniPath);
 
@@ -81,10 +60,18 @@ bool Launcher::ReadSettings() {
     return true;
 }
 
+bool Launcher::SetupSingleInstance() {
+    if (!settings.singleInstance) return true;
+    return singleInstance.Setup(modulePath, arguments,
+                                [this](const std::vector<std::wstring>& forwarded,
+                                       const std::function<void(int32_t)>& answer) {
+                                    vmHost.CallSecondaryMain(forwarded, answer);
+                                });
+}
+
 void Launcher::SetWorkingDirToModuleDir() {
-    std::wstring modulePath;
     std::wstring folder;
-    if (!GetModulePath(modulePath) || !ModuleDirectoryOf(modulePath, folder)) return;
+    if (!ModuleDirectoryOf(modulePath, folder)) return;
     SetCurrentDirectoryW(folder.c_str());
 }
 
@@ -92,9 +79,25 @@ bool Launcher::LocateJre() {
     JreSelection selection;
     if (!FindJre(settings, nullptr, selection)) return false;
     jvmLibraryPath = selection.jvmLibraryPath;
-    jreVersion = selection.version;
     runPairProduct = selection.runPairProduct;
     return true;
+}
+
+bool Launcher::GatherVmOptions() {
+    Win32StartFacts facts;
+    const bool parkMainThread = settings.ibmAllowed || settings.ibmFavoured;
+    if (!ComposeJavaStart(settings, vmEnvironment, modulePath, arguments, parkMainThread, facts, javaStart)) {
+        ShowErrorBox(IDS_NO_CLASS_PATH);
+        return false;
+    }
+    return true;
+}
+
+void Launcher::MainStarting() { singleInstance.MainStarted(); }
+
+void Launcher::MainThrew() {
+    // The exception stays pending: the virtual machine reports it when the thread detaches.
+    CloseSplashWindow();
 }
 
 // The splash screen comes with its own work; until then no start shows one.
@@ -102,8 +105,9 @@ bool Launcher::StartSplash() { return true; }
 
 void Launcher::CloseSplashWindow() {}
 
-void Launcher::OnUncaughtException() {
-    // The exception stays pending: the virtual machine reports it when the thread detaches.
-    CloseSplashWindow();
+void Launcher::CloseNativeSplash() {
+    if (splashCloseHook != nullptr) {
+        splashCloseHook();
+        splashCloseHook = nullptr;
+    }
 }
-

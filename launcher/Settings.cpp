@@ -18,21 +18,6 @@ bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
 
 bool IsAnyCaseYes(const std::wstring& text) { return EqualsAsciiNoCase(text, L"yes"); }
 
-std::vector<std::wstring> SplitList(const std::wstring& text) {
-    std::vector<std::wstring> items;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t semicolon = text.find(L';', start);
-        if (semicolon == std::wstring::npos) {
-            items.push_back(text.substr(start));
-            break;
-        }
-        items.push_back(text.substr(start, semicolon - start));
-        start = semicolon + 1;
-    }
-    return items;
-}
-
 JavaVersion ParseMinimumVersion(const std::wstring& text) {
     if (text == L"any") return JavaVersion::OpenMinimum();
     return ParseJavaVersion(text, kVersionFillMinimum);
@@ -106,11 +91,41 @@ void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings) {
     settings.productName = plain.GetString(ini::kProductSection, ini::kProductName);
 }
 
+namespace {
+
+// How a switch's text is compared with its word.
+enum class WordCase { Exact, AnyCase };
+
+// The yes/no keys: each row names its section, key and case rule; "yes" turns the field on.
+struct SwitchRow {
+    const wchar_t* section;
+    const wchar_t* key;
+    WordCase rule;
+    bool LauncherSettings::*field;
+};
+
+const SwitchRow kSwitches[] = {
+    {ini::kApplicationSection, ini::kFailureCheck, WordCase::AnyCase, &LauncherSettings::failureCheck},
+    {ini::kApplicationSection, ini::kOverrideWorkingDir, WordCase::AnyCase, &LauncherSettings::overrideWorkingDir},
+    {ini::kApplicationSection, ini::kPairReturnCode, WordCase::AnyCase, &LauncherSettings::pairReturnCode},
+    {ini::kApplicationSection, ini::kSingleInstance, WordCase::Exact, &LauncherSettings::singleInstance},
+    {ini::kApplicationSection, ini::kEmbeddedJar, WordCase::AnyCase, &LauncherSettings::embeddedJar},
+    {ini::kApplicationSection, ini::kOutputAppend, WordCase::Exact, &LauncherSettings::outputAppend},
+    {ini::kApplicationSection, ini::kErrorAppend, WordCase::Exact, &LauncherSettings::errorAppend},
+};
+
+bool IsYes(const std::wstring& text, WordCase rule) {
+    return rule == WordCase::Exact ? text == L"yes" : IsAnyCaseYes(text);
+}
+
+}  // namespace
+
 SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSettings& settings) {
     SettingsStore& layered = sources.layered;
     settings.minimumVersion = ParseMinimumVersion(layered.GetString(ini::kJreSection, ini::kMinimumVersion));
     settings.maximumVersion = ParseMaximumVersion(layered.GetString(ini::kJreSection, ini::kMaximumVersion));
 
+    // "service" exactly: only then is the launcher hosted by a service.
     if (layered.GetString(ini::kApplicationSection, ini::kApplicationType) == L"service") {
         settings.isService = true;
         settings.omitServiceName = !layered.GetString(ini::kApplicationSection, ini::kOmitServiceName).empty();
@@ -132,11 +147,18 @@ SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSetting
     if (mainClass.empty()) return SettingsResult::NoMainClass;
     settings.mainClass = MainClassToSlashes(mainClass);
 
-    settings.failureCheck = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kFailureCheck));
-    settings.overrideWorkingDir = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kOverrideWorkingDir));
+    for (const SwitchRow& row : kSwitches) {
+        settings.*row.field = IsYes(layered.GetString(row.section, row.key), row.rule);
+    }
+    // A service never runs as a single instance.
+    if (settings.isService) settings.singleInstance = false;
     settings.systemPath = layered.GetString(ini::kJreSection, ini::kSystemPath);
     settings.libraryPath = layered.GetString(ini::kJreSection, ini::kLibraryPath);
     settings.pairProduct = layered.GetString(ini::kApplicationSection, ini::kPairProduct);
-    settings.pairReturnCode = IsAnyCaseYes(layered.GetString(ini::kApplicationSection, ini::kPairReturnCode));
+    settings.classPath = layered.GetString(ini::kClassPathSection, ini::kClassPath);
+    settings.vmParameters = layered.GetString(ini::kJreSection, ini::kVmParameters);
+    settings.outputFile = layered.GetString(ini::kApplicationSection, ini::kOutputFile);
+    settings.errorFile = layered.GetString(ini::kApplicationSection, ini::kErrorFile);
+    settings.cmd = layered.GetString(ini::kApplicationSection, ini::kCmd);
     return SettingsResult::Ok;
 }

@@ -1,14 +1,7 @@
-// Single instance: a later start of the same executable hands its arguments to the first one's
-// secondaryMain and exits with its answer.
-#include <windows.h>
+#include "launcher/SingleInstance.h"
 
-#include <memory>
-
-#include "jvm/JavaMain.h"
-#include "base/IniFile.h"
+#include "base/Thread.h"
 #include "launcher/InstanceBlock.h"
-#include "launcher/Launcher.h"
-#include "base/Win32Text.h"
 
 namespace {
 
@@ -22,159 +15,91 @@ const wchar_t kArgumentsTakenSuffix[] = L"_upr_ack";
 const wchar_t kStartedEventSuffix[] = L"_upr_evt";
 // How long a later start waits for the first instance to take its arguments.
 const DWORD kHandOverTimeoutMs = 30000;
+// How often a later start looks at the first instance while it waits for its answer.
+const DWORD kFirstInstanceTickMs = 100;
 
 std::wstring ArgumentsTakenEventName(const std::wstring& instanceName, DWORD laterThreadId) {
     return instanceName + kArgumentsTakenSuffix + L"_" + std::to_wstring(laterThreadId);
 }
 
-struct Listener {
-    Launcher* launcher;
-    std::wstring instanceName;
-    HANDLE queueReady;  // set once the thread has its message queue; owned by the starting thread
-};
+}  // namespace
 
-struct Delivery {
-    Launcher* launcher;
-    DWORD laterThreadId;
-    std::vector<std::wstring> arguments;
-};
-
-// Calls secondaryMain of the main class with a later start's arguments and posts the answer.
-DWORD DeliverToJava(std::unique_ptr<Delivery> delivery) {
-    Launcher& launcher = *delivery->launcher;
-    WaitForSingleObject(launcher.startedEvent.get(), INFINITE);
-
-    JNIEnv* env = nullptr;
-    if (launcher.javaVM == nullptr ||
-        launcher.javaVM->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
-        return 0;
+bool SingleInstance::Setup(const std::wstring& modulePath, const std::vector<std::wstring>& arguments,
+                           Deliver deliver) {
+    name_ = InstanceNameFromPath(modulePath);
+    deliver_ = std::move(deliver);
+    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceBlock),
+                                      name_.c_str()));
+    const DWORD mappingError = GetLastError();
+    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceBlock)));
+    if (!view_) {
+        mapping_.reset();
+        return true;  // no single instance for this start
     }
-    const UINT messageId = launcher.instanceBlock->messageId;
-    jclass mainClass = env->FindClass(ToThreadAnsi(launcher.settings.mainClass).c_str());
-    if (mainClass != nullptr) {
-        bool returnsInt = false;
-        jmethodID method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
-        if (env->ExceptionOccurred() != nullptr) env->ExceptionClear();
-        if (method == nullptr) {
-            method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
-            returnsInt = true;
-        }
-        jobjectArray args = method != nullptr ? NewStringArray(env, delivery->arguments) : nullptr;
-        if (args != nullptr) {
-            if (returnsInt) {
-                const jint answer = env->CallStaticIntMethod(mainClass, method, args);
-                PostThreadMessageW(delivery->laterThreadId, messageId, static_cast<WPARAM>(static_cast<DWORD>(answer)), 0);
-            } else {
-                PostThreadMessageW(delivery->laterThreadId, messageId, 0, 0);
-                env->CallStaticVoidMethod(mainClass, method, args);
-            }
-        }
-    }
-    if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
-    if (!launcher.settings.ibmAllowed && !launcher.settings.ibmFavoured) launcher.javaVM->DetachCurrentThread();
-    return 0;
+    block_ = static_cast<InstanceBlock*>(view_.get());
+    if (mappingError == 0) return SetupFirst(name_);
+    isLater_ = true;
+    return HandOver(name_, arguments);
 }
 
-DWORD WINAPI DeliverSecondaryLaunch(LPVOID parameter) {
-    std::unique_ptr<Delivery> delivery(static_cast<Delivery*>(parameter));
-    try {
-        return DeliverToJava(std::move(delivery));
-    } catch (...) {  // nothing may unwind into the system's thread start
-        return 0;
-    }
+bool SingleInstance::SetupFirst(const std::wstring& name) {
+    startedEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, (name + kStartedEventSuffix).c_str()));
+    messageId_ = RegisterWindowMessageW(name.c_str());
+    if (messageId_ == 0) return true;
+    block_->messageId = messageId_;
+    block_->processId = GetCurrentProcessId();
+    UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!queueReady) return true;
+    HANDLE ready = queueReady.get();
+    listenerThread_ = StartThread([this, ready] { return Listen(ready); }, 0, 0, &listenerThreadId_);
+    if (!listenerThread_) return true;
+    // Later starts find the thread identifier only once the thread can take their posts.
+    HANDLE readyOrEnded[] = {queueReady.get(), listenerThread_.get()};
+    WaitForMultipleObjects(2, readyOrEnded, FALSE, INFINITE);
+    block_->listenerThreadId = listenerThreadId_;
+    isFirst_ = true;
+    return true;
 }
 
-DWORD WINAPI ListenForLaunches(LPVOID parameter) {
-    const std::unique_ptr<Listener> listener(static_cast<Listener*>(parameter));
-    Launcher& launcher = *listener->launcher;
-    const UINT messageId = launcher.instanceBlock->messageId;
+DWORD SingleInstance::Listen(HANDLE queueReady) {
     MSG message;
     // A post to a thread without a queue fails: make it before the thread is made known.
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    SetEvent(listener->queueReady);
+    SetEvent(queueReady);
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != messageId) continue;
+        if (message.message != messageId_) continue;
         // Copy the arguments out before the next start may write the area.
         const DWORD laterThreadId = static_cast<DWORD>(message.wParam & 0xffffffffu);
         // A start that died after posting has had its arguments overwritten by the next one:
         // nobody waits for its answer, and the next start's arguments are delivered once.
-        const uint32_t writer = ForwardedArgumentsWriter(*launcher.instanceBlock);
+        const uint32_t writer = ForwardedArgumentsWriter(*block_);
         if (writer != 0 && writer != laterThreadId) continue;
-        std::unique_ptr<Delivery> delivery;
-        UniqueHandle taken;
+        std::vector<std::wstring> arguments;
+        bool copied = false;
         try {
-            delivery.reset(new Delivery{&launcher, laterThreadId, ReadForwardedArguments(*launcher.instanceBlock)});
-            taken.reset(OpenEventW(EVENT_MODIFY_STATE, FALSE,
-                                   ArgumentsTakenEventName(listener->instanceName, laterThreadId).c_str()));
+            arguments = ReadForwardedArguments(*block_);
+            copied = true;
         } catch (...) {  // out of memory: this start gets no answer, the listener goes on
         }
+        UniqueHandle taken(OpenEventW(EVENT_MODIFY_STATE, FALSE, ArgumentsTakenEventName(name_, laterThreadId).c_str()));
         if (taken) SetEvent(taken.get());
-        if (!delivery) continue;
-        UniqueHandle thread(CreateThread(nullptr, 0, DeliverSecondaryLaunch, delivery.get(), 0, nullptr));
-        if (thread) delivery.release();
+        if (!copied) continue;
+        const UINT messageId = messageId_;
+        HANDLE started = startedEvent_.get();
+        const Deliver& deliver = deliver_;
+        StartThread([&deliver, started, messageId, laterThreadId, arguments = std::move(arguments)] {
+            WaitForSingleObject(started, INFINITE);
+            deliver(arguments, [messageId, laterThreadId](int32_t answer) {
+                PostThreadMessageW(laterThreadId, messageId, static_cast<WPARAM>(static_cast<DWORD>(answer)), 0);
+            });
+            return 0;
+        });
     }
     return 0;
 }
 
-}  // namespace
-
-bool Launcher::SetupSingleInstance() {
-    std::wstring iniPath;
-    if (!GetIniPath(iniPath)) return true;
-    {
-        LayeredIniFile ini(iniPath);
-        if (ini.GetString(ini::kApplicationSection, ini::kApplicationType) == L"service") return true;
-        settings.singleInstance = ini.GetString(ini::kApplicationSection, ini::kSingleInstance) == L"yes";
-    }
-    if (!settings.singleInstance) return true;
-
-    std::wstring modulePath;
-    if (!GetModulePath(modulePath)) {
-        settings.singleInstance = false;
-        return true;
-    }
-    const std::wstring name = InstanceNameFromPath(modulePath);
-    instanceMapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                             sizeof(InstanceBlock), name.c_str()));
-    const DWORD mappingError = GetLastError();
-    isFirstInstance = instanceMapping && mappingError == 0;
-    if (instanceMapping) {
-        instanceView.reset(MapViewOfFile(instanceMapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceBlock)));
-    }
-    if (!instanceView) {
-        settings.singleInstance = false;
-        isFirstInstance = false;
-        instanceMapping.reset();
-        return true;
-    }
-    instanceBlock = static_cast<InstanceBlock*>(instanceView.get());
-
-    if (isFirstInstance) {
-        startedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + kStartedEventSuffix).c_str()));
-        const UINT messageId = RegisterWindowMessageW(name.c_str());
-        if (messageId == 0) {
-            settings.singleInstance = false;
-            return true;
-        }
-        instanceBlock->messageId = messageId;
-        instanceBlock->processId = GetCurrentProcessId();
-        DWORD threadId = 0;
-        UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        auto* listener = new Listener{this, name, queueReady.get()};
-        if (queueReady) listenerThread.reset(CreateThread(nullptr, 0, ListenForLaunches, listener, 0, &threadId));
-        if (!listenerThread) {
-            delete listener;
-            settings.singleInstance = false;
-            return true;
-        }
-        // Later starts find the thread identifier only once the thread can take their posts.
-        HANDLE readyOrEnded[] = {queueReady.get(), listenerThread.get()};
-        WaitForMultipleObjects(2, readyOrEnded, FALSE, INFINITE);
-        instanceBlock->listenerThreadId = threadId;
-        return true;
-    }
-
-    // A later start. Its answer is posted to this thread, which therefore needs a queue now.
+bool SingleInstance::HandOver(const std::wstring& name, const std::vector<std::wstring>& arguments) {
+    // The answer is posted to this thread, which therefore needs a queue now.
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     UniqueHandle handOver(CreateMutexW(nullptr, FALSE, (name + kHandOverMutexSuffix).c_str()));
@@ -187,18 +112,24 @@ bool Launcher::SetupSingleInstance() {
     ScopeExit release([&handOver] {
         if (handOver) ReleaseMutex(handOver.get());
     });
-    if (!WriteForwardedArguments(arguments, GetCurrentThreadId(), *instanceBlock)) return false;
-    if (!PostThreadMessageW(instanceBlock->listenerThreadId, instanceBlock->messageId, GetCurrentThreadId(), 0)) {
-        return false;
-    }
+    firstProcessId_ = block_->processId;
+    messageId_ = block_->messageId;
+    if (!WriteForwardedArguments(arguments, GetCurrentThreadId(), *block_)) return false;
+    if (!PostThreadMessageW(block_->listenerThreadId, messageId_, GetCurrentThreadId(), 0)) return false;
     if (argumentsTaken) WaitForSingleObject(argumentsTaken.get(), kHandOverTimeoutMs);
     return true;
 }
 
-int32_t Launcher::WaitForFirstInstance() {
-    UniqueHandle first(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, instanceBlock->processId));
+void SingleInstance::MainStarted() {
+    if (startedEvent_) SetEvent(startedEvent_.get());
+}
+
+int32_t SingleInstance::WaitForFirstInstance() {
+    // SYNCHRONIZE to wait on the process; without it every wait fails at once and the loop spins.
+    UniqueHandle first(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, firstProcessId_));
+    if (!first) first.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, firstProcessId_));
     if (!first) return 0;
-    const UINT messageId = instanceBlock->messageId;
+    const UINT messageId = messageId_;
     HANDLE process = first.get();
     auto takeAnswer = [messageId](int32_t& answer) {
         MSG message;
@@ -220,22 +151,25 @@ int32_t Launcher::WaitForFirstInstance() {
             // It may have answered just before it ended.
             return takeAnswer(answer) ? answer : static_cast<int32_t>(exitCode);
         }
-        // Wake for the answer at once, or for the first instance's end, or after 100 ms.
-        MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_POSTMESSAGE);
+        // Wake for the answer at once, or for the first instance's end, or at the tick. A wait
+        // that fails still takes its tick, so that nothing here turns into a busy loop.
+        if (MsgWaitForMultipleObjects(1, &process, FALSE, kFirstInstanceTickMs, QS_POSTMESSAGE) == WAIT_FAILED) {
+            Sleep(kFirstInstanceTickMs);
+        }
     }
 }
 
-void Launcher::StopListener() {
-    if (settings.singleInstance && isFirstInstance && listenerThread) {
+void SingleInstance::Stop() {
+    if (listenerThread_) {
         // Post until the thread has ended: a post before its queue exists is lost.
-        while (WaitForSingleObject(listenerThread.get(), 0) == WAIT_TIMEOUT) {
-            PostThreadMessageW(instanceBlock->listenerThreadId, WM_QUIT, 0, 0);
-            WaitForSingleObject(listenerThread.get(), 50);
+        while (WaitForSingleObject(listenerThread_.get(), 0) == WAIT_TIMEOUT) {
+            PostThreadMessageW(listenerThreadId_, WM_QUIT, 0, 0);
+            if (WaitForSingleObject(listenerThread_.get(), 50) == WAIT_FAILED) break;
         }
+        listenerThread_.reset();
     }
-    if (settings.singleInstance) {
-        instanceView.reset();
-        instanceBlock = nullptr;
-        instanceMapping.reset();
-    }
+    startedEvent_.reset();
+    view_.reset();
+    block_ = nullptr;
+    mapping_.reset();
 }

@@ -57,7 +57,14 @@ public:
 
     // The INI beside the executable: its name with the text after the last "." replaced by "ini".
     std::wstring iniPath() const { return exe_.substr(0, exe_.rfind(L'.') + 1) + L"ini"; }
-    bool WriteIni(const std::wstring& text) const { return WriteFileBytes(LongForm(iniPath()), AsciiBytes(text)); }
+    // ASCII text as an ANSI file; any other text as UTF-16 with its byte-order mark, which the
+    // profile functions read whole.
+    bool WriteIni(const std::wstring& text) const {
+        for (wchar_t c : text) {
+            if (c > 0x7F) return WriteFileUtf16(LongForm(iniPath()), text);
+        }
+        return WriteFileBytes(LongForm(iniPath()), AsciiBytes(text));
+    }
 
     // Runs the launcher with `arguments` after its path, answering every box with OK.
     RunResult Run(const std::vector<std::wstring>& arguments = {}, DWORD timeoutMs = 60000,

@@ -14,13 +14,14 @@ TEST_CASE(JreFoldersOf_ServerLibrary) {
 
 TEST_CASE(ComposeLibraryAndSearchPath) {
     const JreFolders jre = JreFoldersOf(L"C:\\Java\\jre\\bin\\server\\jvm.dll");
-    CHECK_EQ(ComposeLibraryPath(L"native", L"C:\\App\\", jre),
-             std::wstring(L"native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"));
-    CHECK_EQ(ComposeLibraryPath(L"a;", L"C:\\App\\", jre), std::wstring(L"a;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"));
-    CHECK_EQ(ComposeLibraryPath(L"", L"C:\\App\\", jre), std::wstring());
-    CHECK_EQ(ComposeSearchPath(L"", jre), std::wstring(L"%Path%;C:\\Java\\jre\\bin"));
-    CHECK_EQ(ComposeSearchPath(L"C:\\tools", jre), std::wstring(L"C:\\tools;%Path%;C:\\Java\\jre\\bin"));
-    CHECK_EQ(ComposeSearchPath(L"C:\\tools;", jre), std::wstring(L"C:\\tools;%Path%;C:\\Java\\jre\\bin"));
+    const std::wstring path = L"C:\\Windows";
+    CHECK_EQ(ComposeLibraryPath(L"native", L"C:\\App\\", path, jre),
+             std::wstring(L"native;C:\\App\\;.;C:\\Windows;C:\\Java\\jre\\lib"));
+    CHECK_EQ(ComposeLibraryPath(L"a;", L"C:\\App\\", path, jre), std::wstring(L"a;C:\\App\\;.;C:\\Windows;C:\\Java\\jre\\lib"));
+    CHECK_EQ(ComposeLibraryPath(L"", L"C:\\App\\", path, jre), std::wstring());
+    CHECK_EQ(ComposeSearchPath(L"", path, jre), std::wstring(L"C:\\Windows;C:\\Java\\jre\\bin"));
+    CHECK_EQ(ComposeSearchPath(L"C:\\tools", path, jre), std::wstring(L"C:\\tools;C:\\Windows;C:\\Java\\jre\\bin"));
+    CHECK_EQ(ComposeSearchPath(L"C:\\tools;", path, jre), std::wstring(L"C:\\tools;C:\\Windows;C:\\Java\\jre\\bin"));
 }
 
 TEST_CASE(ClassPathEntryKinds_Table) {
@@ -111,6 +112,9 @@ TEST_CASE(ApplyMemoryPercentage_Table) {
         {L"-Xmx50:4096:1024P", L"-Xmx4194304K"},  // the minimum wins over the maximum
         {L"-Xmx50T", L"-Xmx1048576K"},            // of the available address space
         {L"-XmxP", L"-XmxP0K"},
+        {L"-Xmx100000P", L"-Xmx8388608K"},                       // at most the whole base
+        {L"-Xmx50:0:18014398509481985P", L"-Xmx4194304K"},       // a maximum past 2^54 MB does not wrap to 0
+        {L"-Xmx1:99999999999999999999999P", L"-Xmx18446744073709551615K"},  // nor a huge minimum
     };
     for (const Row& row : rows) {
         std::wstring token = row.token;
@@ -128,6 +132,7 @@ TEST_CASE(ParseStackSize_Table) {
     const Row rows[] = {
         {L"512k", 524288}, {L"2m", 2097152}, {L"1048576", 1048576}, {L"1G", 1073741824},
         {L"abc", 0}, {L"", 0}, {L"1:2m", 0}, {L"k512k", 0}, {L"512x", 512},
+        {L"99999999999999999999g", UINT64_MAX}, {L"17179869184g", UINT64_MAX},  // saturate, never wrap
     };
     for (const Row& row : rows) CHECK_EQ_AT(row.value, ParseStackSize(row.value), row.bytes);
 }

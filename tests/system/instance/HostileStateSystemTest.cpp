@@ -163,6 +163,19 @@ TEST_CASE(hostile_CrashedFirstInstance) {
     StopFirst(app, second);
 }
 
+TEST_CASE(hostile_ScribbledBlockDoesNotHoldTheFirstInstance) {
+    // Any process can write the block: the first instance ends its listener through its own
+    // record of the thread, not through what the block says afterwards.
+    AppFixture app(L"scribbled", kIntApp, kSingle);
+    CHECK(app.ok());
+    Launched first = app.Start({L"sleep=3000"});
+    CHECK(app.WaitForMainRecords(1));
+    CHECK_EQ(RunIntruder({L"scribble", InstanceName(app.exe())}), 0u);
+    const ExitResult end = first.Finish(60000);
+    CHECK_EQ(end.timedOut, false);
+    CHECK_EQ(end.exitCode, 0u);
+}
+
 TEST_CASE(hostile_FakeFirstInstance) {
     // A fake first instance shows what a later start writes into the block, byte by byte, and
     // how the later start ends when the first instance cannot be queried or does not answer.

@@ -107,6 +107,19 @@ int Hold(const std::wstring& name) {
     return 0;
 }
 
+// Overwrites the first instance's listener thread and message in the block with values of its own.
+int Scribble(const std::wstring& name) {
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str());
+    if (mapping == nullptr) return 2;
+    auto* block = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kBlockSize));
+    if (block == nullptr) return 2;
+    WriteU32(block, 0, GetCurrentThreadId());
+    WriteU32(block, 8, RegisterWindowMessageW((name + L"_other").c_str()));
+    UnmapViewOfFile(block);
+    CloseHandle(mapping);
+    return 0;
+}
+
 int FakeFirst(const std::wstring& name, const std::wstring& pid, const std::wstring& answer,
               const std::wstring& recordPath) {
     HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize, name.c_str());
@@ -160,6 +173,7 @@ int wmain() {
     if (command == L"post-and-die" && count >= 4) return PostAndDie(name, argv[3]);
     if (command == L"post-wrong") return PostWrong(name);
     if (command == L"hold") return Hold(name);
+    if (command == L"scribble") return Scribble(name);
     if (command == L"fake-first" && count >= 6) return FakeFirst(name, argv[3], argv[4], argv[5]);
     return 1;
 }

@@ -159,10 +159,9 @@ TEST_CASE(redirect_RelativePathsFollowTheWorkingDirectory) {
         std::wstring lines = L"Output File=rel-out.log\r\nError File=logs\\deeper\\rel-err.log\r\n";
         if (row.override != nullptr) lines += L"Override WorkingDir=" + std::wstring(row.override) + L"\r\n";
         CHECK_EQ_AT(name, app.WriteIni(kPlainApp, lines), true);
-        // A relative path's first folder is never created: both places have it.
+        // Every missing folder of a relative path is created, its first one too.
         const std::wstring work = app.path(L"work");
-        CHECK(MakeFolders(JoinPath(work, L"logs")));
-        CHECK(MakeFolders(app.path(L"logs")));
+        CHECK(MakeFolders(work));
         LaunchPlan plan;
         plan.arguments = {L"rel"};
         plan.workingDirectory = work;
@@ -173,23 +172,26 @@ TEST_CASE(redirect_RelativePathsFollowTheWorkingDirectory) {
         CHECK_EQ_AT(name, Contains(ReadText(JoinPath(expected, L"rel-out.log")), OutLine({L"rel"})), true);
         CHECK_EQ_AT(name, Contains(ReadText(JoinPath(expected, L"logs\\deeper\\rel-err.log")), ErrLine({L"rel"})), true);
         CHECK_EQ_AT(name, PathExists(JoinPath(other, L"rel-out.log")), false);
-        CHECK_EQ_AT(name, PathExists(JoinPath(other, L"logs\\deeper")), false);
+        CHECK_EQ_AT(name, PathExists(JoinPath(other, L"logs")), false);
     }
 }
 
 TEST_CASE(redirect_UnopenableFilesPrintTheExceptionAndTheAppStarts) {
     const std::wstring missing = MissingDrive() + L"\\marlwick\\x\\out.log";
-    struct Row { const wchar_t* name; bool outputFails; bool errorFails; };
+    struct Row { const wchar_t* name; bool outputFails; bool errorFails; const wchar_t* badError; };
     const Row rows[] = {
-        {L"error file below a file", false, true},
-        {L"output file on a missing drive", true, false},
-        {L"both", true, true},
+        {L"error file below a file", false, true, L"blocker\\err.log"},
+        {L"output file on a missing drive", true, false, nullptr},
+        {L"both", true, true, L"blocker\\err.log"},
+        // The invalid name fails inside a folder that was there before: that folder stays.
+        {L"error file below an invalid name", false, true, L"keep\\a|b\\err.log"},
     };
     for (const Row& row : rows) {
         AppFixture app(L"redirect-unopenable", kPlainApp, L"");
         CHECK(WriteFileBytes(app.path(L"blocker"), "a file, not a folder"));
+        CHECK(MakeFolders(app.path(L"keep")));
         const std::wstring out = row.outputFails ? missing : app.path(L"fine\\out.log");
-        const std::wstring err = row.errorFails ? app.path(L"blocker\\err.log") : app.path(L"fine\\err.log");
+        const std::wstring err = row.errorFails ? app.path(row.badError) : app.path(L"fine\\err.log");
         CHECK_EQ_AT(row.name, app.WriteIni(kPlainApp, L"Output File=" + out + L"\r\nError File=" + err + L"\r\n"), true);
         TempFolder capture(L"native-stderr");
         LaunchPlan plan;
@@ -207,8 +209,9 @@ TEST_CASE(redirect_UnopenableFilesPrintTheExceptionAndTheAppStarts) {
         CHECK_EQ_AT(row.name, Contains(native, OutLine({L"u"})), row.outputFails);
         if (!row.outputFails) CHECK_EQ_AT(row.name, Contains(ReadText(out), OutLine({L"u"})), true);
         if (!row.errorFails) CHECK_EQ_AT(row.name, Contains(ReadText(err), ErrLine({L"u"})), true);
-        // The blocking file is left as it was.
+        // The blocking file is left as it was, and the empty folder that was there before.
         CHECK_EQ_AT(row.name, ReadText(app.path(L"blocker")), std::string("a file, not a folder"));
+        CHECK_EQ_AT(row.name, PathExists(app.path(L"keep")), true);
     }
 }
 

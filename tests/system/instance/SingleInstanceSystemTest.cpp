@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "tests/framework/Check.h"
 #include "tests/system/instance/InstanceFixture.h"
@@ -13,6 +14,14 @@ using testsupport::ExitResult;
 namespace {
 
 const wchar_t kSingle[] = L"Single Instance=yes\r\n";
+
+// The process's user and kernel time so far.
+ULONGLONG CpuTimeMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& t) { return ((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000; };
+    return ms(kernel) + ms(user);
+}
 
 }  // namespace
 
@@ -48,6 +57,18 @@ TEST_CASE(instance_SecondStartReachesSecondaryMain) {
         CHECK_EQ_AT(variant.name, app.SecondaryLines().size(), delivered);
         StopFirst(app, first);
     }
+}
+
+// The class that receives secondaryMain is found by its Java name whatever its characters, as
+// main's is.
+TEST_CASE(instance_SecondStartReachesANonAsciiMainClass) {
+    AppFixture app(L"second-non-ascii", L"com.example.instance.Se\x00f1alApp", kSingle);
+    CHECK(app.ok());
+    Launched first = StartFirst(app);
+    CHECK_EQ(app.Run({L"a", L"b"}, 60000), 42u);
+    CHECK(app.WaitForSecondaryLines(1));
+    CHECK_EQ(app.SecondaryLines(), std::vector<std::string>{Describe({L"a", L"b"})});
+    StopFirst(app, first);
 }
 
 TEST_CASE(instance_ArgumentsOf520UnitsOrMoreFail) {
@@ -118,6 +139,12 @@ TEST_CASE(instance_FirstEndsWhileSecondWaits) {
         Launched second = app.Start({L"a"});
         Sleep(1500);
         CHECK_EQ(second.running(), true);
+        // While it waits it sleeps: over two seconds it may use a small share of one core only.
+        const ULONGLONG before = CpuTimeMs(second.handle());
+        Sleep(2000);
+        const ULONGLONG used = CpuTimeMs(second.handle()) - before;
+        CHECK(used < 200);
+        if (used >= 200) std::printf("a waiting later start used %llu ms of CPU in 2000 ms\n", used);
         CHECK(app.Stop(3));
         const ExitResult waited = second.Finish(30000);
         CHECK_EQ(waited.timedOut, false);

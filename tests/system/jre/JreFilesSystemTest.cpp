@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/Settings.h"
 #include "jre/JreSelection.h"
 #include "jre/Win32JreSystem.h"
 #include "tests/framework/Check.h"
@@ -77,6 +78,18 @@ TEST_CASE(probe_layouts_for_each_jvm_type) {
         }
         CHECK_EQ_AT(row.name, HasJavaLibrary(home), row.files.size() == 1 && row.files[0] == kJava);
     }
+}
+
+TEST_CASE(probe_folders_named_like_libraries_do_not_count) {
+    // A folder called jvm.dll (or java.dll) is passed over: the probe goes on to the next layout.
+    TempFolder temp(L"jre-folders");
+    const std::wstring home = Folder(temp, L"home");
+    CHECK(MakeJre(home, {kServer}));
+    CHECK(testsupport::MakeFolders(home + kClient));
+    CHECK(testsupport::MakeFolders(home + kJava));
+    const JvmProbeResult probe = ProbeJvmLibrary(home, JvmType::Default);
+    CHECK_EQ(probe.library, home + kServer);
+    CHECK(!HasJavaLibrary(home));
 }
 
 TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {

@@ -33,7 +33,7 @@ public:
     }
 
     Arch Architecture() const override { return arch; }
-    bool PathExists(const std::wstring& path) override { return files.count(path) != 0; }
+    bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
     bool IsForeignArchitecture(const std::wstring& library) override { return foreignLibraries.count(library) != 0; }
     bool ModulePath(std::wstring& path) override {
         if (modulePathAvailable) path = modulePath;

@@ -71,6 +71,7 @@ final class Recorder {
         System.out.flush();
         System.err.flush();
         recordMain(args);
+        sleepIfAsked(args);
         for (String arg : args) {
             if (arg.equals("stay")) stay();
         }

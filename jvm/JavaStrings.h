@@ -1,4 +1,4 @@
-// Java strings and string arrays from the launcher's wide strings.
+// Java strings, string arrays and class look-ups from the launcher's wide strings.
 #pragma once
 
 #include <string>
@@ -10,3 +10,6 @@
 jstring NewJavaString(JNIEnv* env, const std::wstring& text);
 // A String[] of `items`; null on failure (a pending exception may say why).
 jobjectArray NewStringArray(JNIEnv* env, const std::vector<std::wstring>& items);
+// FindClass with the modified UTF-8 form of a slashed class name, whatever its characters;
+// null on failure (a pending exception may say why).
+jclass FindClassByName(JNIEnv* env, const std::wstring& slashedName);

@@ -1,0 +1,77 @@
+// The description of one Java start: everything the VM host needs, composed from the INI's texts
+// and the facts of the machine by pure functions. No <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the INI file says about the Java run, as read (texts not yet expanded).
+struct JavaSettings {
+    std::wstring mainClass;  // dots already replaced by slashes
+    std::wstring systemPath;
+    std::wstring libraryPath;
+    std::wstring classPath;     // "Class Path", items separated by ";"
+    bool embeddedJar = false;
+    std::wstring vmParameters;  // "Virtual Machine Parameters"
+    std::wstring outputFile;
+    bool outputAppend = false;
+    std::wstring errorFile;
+    bool errorAppend = false;
+    std::wstring cmd;
+    bool failureCheck = false;
+};
+
+// The machine as the composition sees it; the launcher's implementation asks Windows, tests use
+// fakes.
+class StartFacts {
+public:
+    virtual ~StartFacts() = default;
+    // %NAME% references replaced by the process environment; the text unchanged on failure.
+    virtual std::wstring Expand(const std::wstring& text) = 0;
+    // What a find-first-file search on `pattern` returns, in the file system's order.
+    struct Found {
+        std::wstring name;
+        bool folder = false;
+    };
+    virtual std::vector<Found> Search(const std::wstring& pattern) = 0;
+    // Total physical memory and the process's available virtual address space, in bytes.
+    virtual void MemoryStatus(uint64_t& totalPhysical, uint64_t& availableVirtual) = 0;
+};
+
+// The process environment for the virtual machine, set before the JVM library is loaded.
+struct VmEnvironment {
+    std::wstring jvmPath;            // VX_JVM_PATH
+    std::wstring jvmHome;            // VX_JVM_HOME
+    std::wstring libraryPathOption;  // "-Djava.library.path=..." (expanded), empty without "Library Path"
+    std::wstring searchPath;         // the new "Path" (expanded)
+};
+
+// `launcherFolderWithSlash` is the executable's folder with its backslash (empty when unknown).
+// The expansions see the process environment before "Path" changes.
+VmEnvironment ComposeVmEnvironment(const JavaSettings& settings, const std::wstring& jvmLibraryPath,
+                                   const std::wstring& launcherFolderWithSlash, StartFacts& facts);
+
+// Everything the VM host needs for a start.
+struct JavaStart {
+    std::wstring mainClass;                 // slashes
+    std::vector<std::wstring> arguments;    // the command line's, then the "Cmd" tokens
+    std::vector<std::wstring> vmOptions;    // final order, before the "abort" and "exit" hooks
+    uint64_t mainThreadStackSize = 0;       // from the last -Xss; 0: the virtual machine's default
+    std::wstring outputFile;                // expanded, timestamp picture not yet applied
+    bool outputAppend = false;
+    std::wstring errorFile;
+    bool errorAppend = false;
+    bool reportUncaughtException = false;   // "Failure Check"
+    bool parkMainThread = false;            // an IBM VM keeps its main thread after main returns
+};
+
+// Composes the start after the environment has been set (the VM parameters are expanded with
+// the new "Path"). `executablePath` may be empty when unknown. False when the class path comes
+// out empty: then only `start.vmOptions` holds the library path option and nothing else is set.
+bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environment,
+                      const std::wstring& executablePath, const std::vector<std::wstring>& arguments,
+                      bool parkMainThread, StartFacts& facts, JavaStart& start);
+
+// The class path text (each entry followed by ";") for the "Class Path" setting.
+std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts);

@@ -1,0 +1,264 @@
+#include "jvm/VmHost.h"
+
+#include "base/ErrorBox.h"
+#include "base/PathText.h"
+#include "base/Thread.h"
+#include "base/Win32Text.h"
+#include "jvm/JavaStrings.h"
+#include "jvm/JniRef.h"
+#include "jvm/OutputRedirect.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The virtual machine calls these when it exits or aborts; the launcher has nothing to add.
+void JNICALL VmExitHook(jint) {}
+void JNICALL VmAbortHook() {}
+
+UINT CreateVmReasonId(jint result) {
+    switch (result) {
+        case JNI_ERR: return IDS_REASON_UNKNOWN;
+        case JNI_EDETACHED: return IDS_REASON_DETACHED;
+        case JNI_EVERSION: return IDS_REASON_VERSION;
+        case JNI_ENOMEM: return IDS_REASON_MEMORY;
+        case JNI_EEXIST: return IDS_REASON_EXISTS;
+        case JNI_EINVAL: return IDS_REASON_INVALID;
+        default: return 0;
+    }
+}
+
+template <typename F>
+F EntryPoint(FARPROC address) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(address));
+}
+
+// False when the system class loader cannot load the main class or the class has no static
+// main(String[]). LauncherHelper would then end the whole process itself with exit code 1 and
+// only a line on the error stream, which the user of a windowed application never sees; the
+// plain FindClass route reports it instead. True when the check itself cannot be made.
+bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
+    LocalRef<jclass> loaderClass(env, env->FindClass("java/lang/ClassLoader"));
+    jmethodID systemLoader = loaderClass
+        ? env->GetStaticMethodID(loaderClass.get(), "getSystemClassLoader", "()Ljava/lang/ClassLoader;")
+        : nullptr;
+    jmethodID loadClass = systemLoader != nullptr
+        ? env->GetMethodID(loaderClass.get(), "loadClass", "(Ljava/lang/String;)Ljava/lang/Class;")
+        : nullptr;
+    LocalRef<jobject> loader(env, loadClass != nullptr ? env->CallStaticObjectMethod(loaderClass.get(), systemLoader) : nullptr);
+    if (!loader) {
+        env->ExceptionClear();
+        return true;
+    }
+    LocalRef<jclass> mainClass(env, static_cast<jclass>(env->CallObjectMethod(loader.get(), loadClass, dottedName)));
+    if (!mainClass || env->ExceptionOccurred() != nullptr) {
+        env->ExceptionClear();
+        return false;
+    }
+    const bool hasMain = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V") != nullptr;
+    env->ExceptionClear();
+    return hasMain;
+}
+
+}  // namespace
+
+bool VmHost::Load(const std::wstring& jvmLibraryPath) {
+    // The library stays loaded until the process ends, also after a failed lookup below.
+    HMODULE library = LoadLibraryW(jvmLibraryPath.c_str());
+    if (library == nullptr) {
+        const DWORD error = GetLastError();
+        ShowFormattedError(IDS_JVM_LOAD_FAILED, {jvmLibraryPath, static_cast<int32_t>(error)});
+        return false;
+    }
+    jniCreateJavaVM_ = GetProcAddress(library, "JNI_CreateJavaVM");
+    if (jniCreateJavaVM_ != nullptr) jniGetDefaultJavaVMInitArgs_ = GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs");
+    if (jniCreateJavaVM_ == nullptr || jniGetDefaultJavaVMInitArgs_ == nullptr) {
+        const DWORD error = GetLastError();
+        ShowFormattedError(IDS_WINDOWS_EXCEPTION, {ErrorArg::StringId(IDS_NO_CREATE_JAVA_VM), static_cast<int32_t>(error)});
+        return false;
+    }
+    jvmFindClassFromBootLoader_ = GetProcAddress(library, "JVM_FindClassFromBootLoader");
+    return true;
+}
+
+SIZE_T VmHost::DefaultStackSize() {
+    JDK1_1InitArgs args = {};
+    args.version = JNI_VERSION_1_1;
+    EntryPoint<JNI_GetDefaultJavaVMInitArgs_t>(jniGetDefaultJavaVMInitArgs_)(&args);
+    return args.javaStackSize > 0 ? static_cast<SIZE_T>(args.javaStackSize) : 0;
+}
+
+DWORD VmHost::Run(const JavaStart& start) {
+    start_ = &start;
+    mainClass_ = start.mainClass;
+    parkAfterMain_ = start.parkMainThread;
+    SIZE_T stackSize = static_cast<SIZE_T>(start.mainThreadStackSize);
+    if (stackSize == 0) stackSize = DefaultStackSize();
+    // The size is the thread's reserve, so that -Xss also makes the stack smaller than the
+    // executable's default; without the flag Windows would only commit that much.
+    const DWORD flags = stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
+    UniqueHandle thread = StartThread([this] { return JavaMainThread(); }, stackSize, flags);
+    DWORD exitCode = 1;
+    if (!thread) {
+        exitCode = JavaMainThread();
+    } else {
+        WaitForSingleObject(thread.get(), INFINITE);
+        GetExitCodeThread(thread.get(), &exitCode);
+    }
+    start_ = nullptr;
+    return exitCode;
+}
+
+DWORD VmHost::JavaMainThread() {
+    if (!CreateJavaVm()) return 1;
+    return InvokeMain() ? 0 : 1;
+}
+
+bool VmHost::CreateJavaVm() {
+    std::vector<std::string> texts;
+    texts.reserve(start_->vmOptions.size());
+    for (const std::wstring& option : start_->vmOptions) texts.push_back(ToThreadAnsi(option));
+    std::vector<JavaVMOption> options;
+    options.reserve(texts.size() + 2);
+    for (std::string& text : texts) options.push_back({&text[0], nullptr});
+    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&VmAbortHook)});
+    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&VmExitHook)});
+
+    JavaVMInitArgs args;
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(options.size());
+    args.options = options.data();
+    args.ignoreUnrecognized = JNI_FALSE;
+
+    JavaVM* vm = nullptr;
+    void* env = nullptr;
+    const jint result = EntryPoint<JNI_CreateJavaVM_t>(jniCreateJavaVM_)(&vm, &env, &args);
+    if (result != JNI_OK) {
+        const UINT reason = CreateVmReasonId(result);
+        ShowFormattedError(IDS_JNI_EXCEPTION_REASON,
+                           {ErrorArg::StringId(IDS_CREATE_JAVA_VM_FAILED),
+                            reason != 0 ? ErrorArg::StringId(reason) : ErrorArg(L"")});
+        return false;
+    }
+    javaVM_ = vm;
+    jniEnv_ = static_cast<JNIEnv*>(env);
+    RedirectOutputs(jniEnv_, *start_);
+    return true;
+}
+
+jclass VmHost::LoadMainClassThroughHelper() {
+    if (jvmFindClassFromBootLoader_ == nullptr) return nullptr;
+    JNIEnv* env = jniEnv_;
+    jclass helper = EntryPoint<JVM_FindClassFromBootLoader_t>(jvmFindClassFromBootLoader_)(env, "sun/launcher/LauncherHelper");
+    if (helper == nullptr) return nullptr;
+    jmethodID checkAndLoadMain =
+        env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    if (checkAndLoadMain == nullptr) return nullptr;
+    LocalRef<jstring> name(env, NewJavaString(env, ReplaceChar(start_->mainClass, L'/', L'.')));
+    if (!name || !MainClassLooksLoadable(env, name.get())) return nullptr;
+    return static_cast<jclass>(
+        env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name.get()));
+}
+
+bool VmHost::InvokeMain() {
+    if (CallMain()) return FinishMainThread();
+    // A thread that ends attached counts as a live non-daemon thread: DestroyJavaVM in the
+    // teardown would wait for it for ever.
+    javaVM_->DetachCurrentThread();
+    return false;
+}
+
+bool VmHost::CallMain() {
+    JNIEnv* env = jniEnv_;
+    const std::wstring& mainClass = start_->mainClass;
+    jclass mainClassRef = LoadMainClassThroughHelper();
+    if (mainClassRef == nullptr) {
+        // A helper that threw leaves its exception pending; FindClass gets a clean slate.
+        if (env->ExceptionOccurred() != nullptr) env->ExceptionClear();
+        LocalRef<jstring> name(env, NewJavaString(env, mainClass));
+        if (!name) {
+            ShowFormattedError(IDS_MAIN_CLASS_LOAD_FAILED, {mainClass});
+            return false;
+        }
+        const char* utf = env->GetStringUTFChars(name.get(), nullptr);
+        if (utf == nullptr) {
+            env->ExceptionDescribe();
+            return false;
+        }
+        mainClassRef = env->FindClass(utf);
+        env->ReleaseStringUTFChars(name.get(), utf);
+        if (mainClassRef == nullptr) {
+            env->ExceptionDescribe();
+            ShowFormattedError(IDS_MAIN_CLASS_NOT_FOUND, {mainClass});
+            return false;
+        }
+    }
+
+    jmethodID mainMethod = env->GetStaticMethodID(mainClassRef, "main", "([Ljava/lang/String;)V");
+    if (mainMethod == nullptr) {
+        if (env->ExceptionOccurred() != nullptr) {
+            env->ExceptionDescribe();
+        } else {
+            ShowErrorBox(IDS_NO_MAIN_METHOD);
+        }
+        return false;
+    }
+    LocalRef<jobjectArray> args(env, NewStringArray(env, start_->arguments));
+    if (!args) {
+        env->ExceptionDescribe();
+        return false;
+    }
+    events_.MainStarting();
+    env->CallStaticVoidMethod(mainClassRef, mainMethod, args.get());
+    if (env->ExceptionOccurred() != nullptr) {
+        // The exception stays pending: the virtual machine reports it when the thread detaches.
+        events_.MainThrew();
+    }
+    return true;
+}
+
+bool VmHost::FinishMainThread() {
+    if (parkAfterMain_) {
+        // The IBM VM must keep its main thread; the process ends through System.exit.
+        for (;;) Sleep(INFINITE);
+    }
+    return javaVM_->DetachCurrentThread() == JNI_OK;
+}
+
+void VmHost::Destroy() {
+    if (javaVM_ != nullptr) javaVM_->DestroyJavaVM();  // waits for the application's non-daemon threads
+    javaVM_ = nullptr;
+}
+
+void VmHost::CallSecondaryMain(const std::vector<std::wstring>& arguments,
+                               const std::function<void(int32_t)>& answer) {
+    JNIEnv* env = nullptr;
+    if (javaVM_ == nullptr || javaVM_->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+    // The local references go before the thread detaches.
+    CallSecondaryMainAttached(env, arguments, answer);
+    if (!parkAfterMain_) javaVM_->DetachCurrentThread();
+}
+
+void VmHost::CallSecondaryMainAttached(JNIEnv* env, const std::vector<std::wstring>& arguments,
+                                       const std::function<void(int32_t)>& answer) {
+    LocalRef<jclass> mainClass(env, FindClassByName(env, mainClass_));
+    if (mainClass) {
+        bool returnsInt = false;
+        jmethodID method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)V");
+        if (env->ExceptionOccurred() != nullptr) env->ExceptionClear();
+        if (method == nullptr) {
+            method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)I");
+            returnsInt = true;
+        }
+        LocalRef<jobjectArray> args(env, method != nullptr ? NewStringArray(env, arguments) : nullptr);
+        if (args) {
+            if (returnsInt) {
+                const jint value = env->CallStaticIntMethod(mainClass.get(), method, args.get());
+                answer(static_cast<int32_t>(value));
+            } else {
+                answer(0);
+                env->CallStaticVoidMethod(mainClass.get(), method, args.get());
+            }
+        }
+    }
+    if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
+}
