@@ -30,14 +30,6 @@ std::wstring ProfilePath(const std::wstring& path) {
 
 }  // namespace
 
-uint32_t IniFile::ReadHeader(unsigned char (&header)[4]) {
-    UniqueFile file(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
-    DWORD read = 0;
-    if (!ReadFile(file.get(), header, sizeof header, &read, nullptr)) return GetLastError();
-    return 0;
-}
-
 std::wstring IniFile::GetString(const std::wstring& section, const std::wstring& key) {
     const std::wstring file = ProfilePath(path_);
     std::vector<wchar_t> buffer(256);
@@ -49,32 +41,9 @@ std::wstring IniFile::GetString(const std::wstring& section, const std::wstring&
     }
 }
 
-std::vector<std::wstring> IniFile::GetSectionNames() {
-    const std::wstring file = ProfilePath(path_);
-    std::vector<wchar_t> buffer(256);
-    DWORD length;
-    for (;;) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
-        if (length != buffer.size() - 2) break;
-        buffer.assign(buffer.size() * 2, L'\0');
-    }
-    std::vector<std::wstring> names;
-    size_t start = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (buffer[i] == L'\0') {
-            if (i > start) names.emplace_back(buffer.data() + start, i - start);
-            start = i + 1;
-        }
-    }
-    if (length > start) names.emplace_back(buffer.data() + start, length - start);
-    return names;
-}
-
 bool IniFile::SetString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), ProfilePath(path_).c_str()) != FALSE;
 }
-
-bool IniFile::Delete() { return DeleteFileW(path_.c_str()) != FALSE; }
 
 std::wstring LayeredIniFile::GetString(const std::wstring& section, const std::wstring& key) {
     std::wstring value = IniFile::GetString(section, key);

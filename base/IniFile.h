@@ -9,11 +9,8 @@ class IniFile : public SettingsStore {
 public:
     explicit IniFile(std::wstring path) : path_(std::move(path)) {}
 
-    uint32_t ReadHeader(unsigned char (&header)[4]) override;
     std::wstring GetString(const std::wstring& section, const std::wstring& key) override;
-    std::vector<std::wstring> GetSectionNames() override;
     bool SetString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
-    bool Delete() override;
 
     const std::wstring& Path() const { return path_; }
 

@@ -13,16 +13,13 @@ public:
     void Put(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
         values_[section + L"|" + key] = value;
     }
-    uint32_t ReadHeader(unsigned char (&)[4]) override { return 0; }
     std::wstring GetString(const std::wstring& section, const std::wstring& key) override {
         reads.push_back(key);
         std::wstring value = Raw(section, key);
         if (!value.empty() || !layered_) return value;
         return PlusSectionValue(Raw(section + L"+", key));
     }
-    std::vector<std::wstring> GetSectionNames() override { return {}; }
     bool SetString(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
-    bool Delete() override { return false; }
     std::vector<std::wstring> reads;
 
 private:
