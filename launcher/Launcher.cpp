@@ -22,10 +22,7 @@ Launcher::~Launcher() {
     if (javaVM != nullptr) javaVM->DestroyJavaVM();  // waits for the application's non-daemon threads
     StopListener();
     startedEvent.reset();
-    if (splashCloseHook != nullptr) {
-        splashCloseHook();
-        splashCloseHook = nullptr;
-    }
+    splash.CloseNative();
     currentLauncher = nullptr;
 }
 
@@ -47,10 +44,7 @@ int32_t Launcher::Run() {
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
     if (GatherVmOptions() && RunJavaMainThread() == 0) return 0;
-    if (splashCloseHook != nullptr) {
-        splashCloseHook();
-        splashCloseHook = nullptr;
-    }
+    splash.CloseNative();
     return -1;
 }
 
@@ -97,10 +91,20 @@ bool Launcher::LocateJre() {
     return true;
 }
 
-// The splash screen comes with its own work; until then no start shows one.
-bool Launcher::StartSplash() { return true; }
+// The [Display] keys are read now, from the plain INI file, not with the other settings.
+bool Launcher::StartSplash() {
+    std::wstring iniPath;
+    if (!GetIniPath(iniPath)) return false;
+    IniFile ini(iniPath);
+    SplashSettings splashSettings;
+    splashSettings.image = ini.GetString(ini::kDisplaySection, ini::kSplashScreen);
+    splashSettings.shadow = ini.GetString(ini::kDisplaySection, ini::kSplashScreenShadow);
+    splashSettings.preferNative = ini.GetString(ini::kDisplaySection, ini::kPreferNativeSplash);
+    splash.Start(splashSettings, jvmLibraryPath);
+    return true;
+}
 
-void Launcher::CloseSplashWindow() {}
+void Launcher::CloseSplashWindow() { splash.CloseWindow(); }
 
 void Launcher::OnUncaughtException() {
     // The exception stays pending: the virtual machine reports it when the thread detaches.

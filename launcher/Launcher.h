@@ -11,6 +11,7 @@
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
 #include "base/UniqueResource.h"
+#include "splash/SplashScreen.h"
 
 struct InstanceBlock;
 
@@ -72,14 +73,8 @@ public:
     bool outputAppend = false;
     bool errorAppend = false;
 
-    // Splash.
-    std::wstring splashImage;
-    std::wstring splashShadow;
-    UniqueHandle splashThread;
-    DWORD splashThreadId = 0;
-    void* splashWindow = nullptr;
-    HWND splashWindowHandle = nullptr;
-    void (*splashCloseHook)() = nullptr;
+    // Splash: the own window and its thread, or the JRE's splash.
+    SplashScreen splash;
 
     // Steps of the Java main thread (it calls them through its launcher pointer).
     bool CreateJavaVm();
