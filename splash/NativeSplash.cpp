@@ -15,10 +15,36 @@ std::wstring FindNativeSplashLibrary(const std::wstring& jvmLibraryPath) {
     return found ? path : std::wstring();
 }
 
-bool NativeSplash::Start(const std::wstring& libraryPath, const std::wstring& imagePath) {
-    // The library's own dependencies lie beside it, which the plain search order would not look at.
+namespace {
+
+// Loads the library with its imports looked for beside it, in `extraFolder` and in the system
+// folders. AddDllDirectory exists from Windows 8 (and Windows 7 with KB2533623); without it the
+// library's own folder is searched through the altered search path, the rest through "Path".
+HMODULE LoadWithDependencies(const std::wstring& libraryPath, const std::wstring& extraFolder) {
+    using AddFn = void*(WINAPI*)(PCWSTR);
+    using RemoveFn = BOOL(WINAPI*)(void*);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto add = reinterpret_cast<AddFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "AddDllDirectory")));
+    const auto remove = reinterpret_cast<RemoveFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "RemoveDllDirectory")));
+    if (IsAbsolutePath(libraryPath) && IsAbsolutePath(extraFolder) && add != nullptr && remove != nullptr) {
+        void* cookie = add(extraFolder.c_str());
+        if (cookie != nullptr) {
+            // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+            HMODULE library = LoadLibraryExW(libraryPath.c_str(), nullptr, 0x00000100 | 0x00001000);
+            remove(cookie);
+            if (library != nullptr) return library;
+        }
+    }
+    // The altered search path is undefined for relative paths.
     const DWORD flags = IsAbsolutePath(libraryPath) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0;
-    HMODULE library = LoadLibraryExW(libraryPath.c_str(), nullptr, flags);
+    return LoadLibraryExW(libraryPath.c_str(), nullptr, flags);
+}
+
+}  // namespace
+
+bool NativeSplash::Start(const std::wstring& libraryPath, const std::wstring& imagePath,
+                         const std::wstring& dependencyFolder) {
+    HMODULE library = LoadWithDependencies(libraryPath, dependencyFolder);
     if (library == nullptr) return false;
 
     using InitFn = void(__cdecl*)();

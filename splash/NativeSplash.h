@@ -14,10 +14,12 @@ public:
     NativeSplash& operator=(const NativeSplash&) = delete;
 
     // Loads the library (it stays loaded for the rest of the process) and hands it the picture.
-    // False when the library cannot be loaded or lacks an entry point that starts the splash; its
-    // close entry point is kept even then. A picture the library cannot read still counts as
-    // started.
-    bool Start(const std::wstring& libraryPath, const std::wstring& imagePath);
+    // The library's own imports are looked for beside it and in `dependencyFolder` too: a modern
+    // JRE's splashscreen.dll needs java.dll, which needs jvm.dll, which lies one folder down and
+    // is not loaded yet. False when the library cannot be loaded or lacks an entry point that
+    // starts the splash; its close entry point is kept even then. A picture the library cannot
+    // read still counts as started.
+    bool Start(const std::wstring& libraryPath, const std::wstring& imagePath, const std::wstring& dependencyFolder);
 
     // Calls the library's close entry point if one was kept; at most once in the object's life,
     // whichever thread calls.

@@ -40,6 +40,15 @@ int32_t HimetricToPixels(int32_t himetric, int32_t pixelsPerInch) { return MulDi
 
 int32_t PixelsToHimetric(int32_t pixels, int32_t pixelsPerInch) { return MulDivRounded(2540, pixels, pixelsPerInch); }
 
+bool IsPngSignature(const unsigned char* bytes, size_t size) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (bytes == nullptr || size < sizeof kSignature) return false;
+    for (size_t i = 0; i < sizeof kSignature; ++i) {
+        if (bytes[i] != kSignature[i]) return false;
+    }
+    return true;
+}
+
 std::wstring NativeSplashLibraryPath(const std::wstring& jvmLibraryPath) {
     std::wstring folder = jvmLibraryPath;
     for (int cut = 0; cut < 2; ++cut) {

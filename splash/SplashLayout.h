@@ -3,6 +3,7 @@
 // its splash library.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,6 +34,10 @@ int32_t MulDivRounded(int32_t number, int32_t numerator, int32_t denominator);
 // 2540 HIMETRIC units (0.01 mm) make an inch.
 int32_t HimetricToPixels(int32_t himetric, int32_t pixelsPerInch);
 int32_t PixelsToHimetric(int32_t pixels, int32_t pixelsPerInch);
+
+// True when the bytes start with the PNG signature. Windows' OLE picture loader refuses PNG and
+// Wine's accepts it; the launcher refuses it everywhere, so a picture shows the same on both.
+bool IsPngSignature(const unsigned char* bytes, size_t size);
 
 // The path at which a JRE keeps splashscreen.dll, from the path of its JVM library: two folders up
 // from the library (the folder that holds the library's folder), then "splashscreen.dll". Empty

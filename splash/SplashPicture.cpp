@@ -73,6 +73,7 @@ bool SplashPicture::LoadFromFile(const std::wstring& path) {
 bool SplashPicture::LoadFromMemory(const void* data, uint32_t size) {
     Clear();
     if (data == nullptr || size == 0) return false;
+    if (IsPngSignature(static_cast<const unsigned char*>(data), size)) return false;
     UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     if (!block) return false;
     void* target = GlobalLock(block.get());

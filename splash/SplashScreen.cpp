@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "base/ErrorBox.h"
+#include "base/PathText.h"
 #include "splash/SplashWindow.h"
 
 SplashScreen::SplashScreen() = default;
@@ -17,7 +18,7 @@ void SplashScreen::Start(const SplashSettings& settings, const std::wstring& jvm
     settings_ = settings;
     if (WantsNativeSplash(settings_.preferNative)) {
         const std::wstring library = FindNativeSplashLibrary(jvmLibraryPath);
-        if (!library.empty() && native_.Start(library, settings_.image)) return;
+        if (!library.empty() && native_.Start(library, settings_.image, FolderOf(jvmLibraryPath))) return;
     }
     window_ = std::make_unique<SplashWindow>();
     thread_.reset(CreateThread(nullptr, 0, &SplashScreen::RunSplashThread, this, 0, &threadId_));

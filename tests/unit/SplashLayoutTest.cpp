@@ -81,3 +81,21 @@ TEST_CASE(NativeSplashLibraryPath_TwoFoldersUpFromTheJvm) {
     };
     for (const Row& row : rows) CHECK_EQ_AT(row.jvm, NativeSplashLibraryPath(row.jvm), std::wstring(row.library));
 }
+
+TEST_CASE(IsPngSignature_EightBytes) {
+    struct Row { const char* bytes; size_t size; bool png; };
+    const Row rows[] = {
+        {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16, true},
+        {"\x89PNG\r\n\x1A\n", 8, true},
+        {"\x89PNG\r\n\x1A", 7, false},   // cut short
+        {"\x89PNG\n\r\x1A\n", 8, false},  // line ends swapped
+        {"GIF89a\x01\0", 8, false},
+        {"BM\0\0\0\0\0\0", 8, false},
+        {"", 0, false},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(std::to_wstring(row.size), IsPngSignature(reinterpret_cast<const unsigned char*>(row.bytes), row.size),
+                    row.png);
+    }
+    CHECK_EQ(IsPngSignature(nullptr, 8), false);
+}

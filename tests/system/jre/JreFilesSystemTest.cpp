@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "jre/JreSelection.h"
+#include "launcher/Settings.h"
 #include "jre/Win32JreSystem.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"

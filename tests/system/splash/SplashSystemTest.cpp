@@ -444,8 +444,17 @@ TEST_CASE(RealRuntimeShowsPngNatively) {
     CHECK(app.WriteIni(ini));
     SplashSeen nativeAtBox;
     COLORREF centre = CLR_INVALID;
-    const Outcome run = app.Run(L"", {}, nullptr, [&](HWND, const Process& process, const Outcome& sofar) {
-        nativeAtBox = sofar.other;
+    const Outcome run = app.Run(L"", {}, nullptr, [&](HWND box, const Process& process, const Outcome&) {
+        // The library draws on a thread of its own: give it a moment to catch up with the box.
+        for (int i = 0; i < 300 && !nativeAtBox.seen; ++i) {
+            for (HWND window : process.TopLevelWindows()) {
+                if (window != box && IsWindowVisible(window) && !IsVisibleDialog(window)) {
+                    nativeAtBox = Describe(window);
+                    break;
+                }
+            }
+            if (!nativeAtBox.seen) Sleep(10);
+        }
         if (!nativeAtBox.seen) return;
         HDC screen = GetDC(nullptr);
         const RECT& r = nativeAtBox.rect;
