@@ -61,6 +61,40 @@ std::string SolidBmp(int width, int height) {
     return bytes;
 }
 
+// With MARLWICK_SPLASH_SHOTS set to a folder: the whole screen as <folder>\<name>.bmp, for a
+// person to look at.
+void SaveScreen(const std::wstring& name) {
+    const std::wstring folder = WindowsPath(EnvironmentValue(L"MARLWICK_SPLASH_SHOTS"));
+    if (folder.empty()) return;
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const int stride = (width * 3 + 3) & ~3;
+    std::string pixels(static_cast<size_t>(stride * height), '\0');
+    GetDIBits(memory, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    WriteFileBytes(folder + L"\\" + name + L".bmp", bytes + pixels);
+}
+
 std::vector<std::string> ReadLines(const std::wstring& path) {
     std::string bytes;
     std::vector<std::string> lines;
@@ -263,7 +297,11 @@ TEST_CASE(OwnWindowPlacementStylesAndOwnership) {
         ini.image = row.image;
         ini.shadow = row.shadow;
         CHECK(app.WriteIni(ini));
-        const Outcome run = app.Run(L"delay=1500;create=-4");
+        const std::wstring shot = L"own-" + std::to_wstring(&row - rows);
+        const Outcome run = app.Run(L"delay=1500;create=-4", {}, [&](HWND, const Process&) {
+            Sleep(200);  // painted
+            SaveScreen(shot);
+        });
         CHECK_EQ_AT(context, run.exitCode, kFailed);
         CHECK_EQ_AT(context, run.splash.seen, true);
         CHECK_EQ_AT(context, run.splash.exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW));
@@ -456,6 +494,7 @@ TEST_CASE(RealRuntimeShowsPngNatively) {
             if (!nativeAtBox.seen) Sleep(10);
         }
         if (!nativeAtBox.seen) return;
+        SaveScreen(L"native-with-box");
         HDC screen = GetDC(nullptr);
         const RECT& r = nativeAtBox.rect;
         centre = GetPixel(screen, (r.left + r.right) / 2, r.top + 3);
@@ -468,4 +507,7 @@ TEST_CASE(RealRuntimeShowsPngNatively) {
     std::printf("  native splash window: class %s, top row colour %06lx\n", check::Narrow(nativeAtBox.className).c_str(),
                 static_cast<unsigned long>(centre));
     CHECK_EQ(run.boxes.size(), static_cast<size_t>(1));
+    // The picture's top row is firebrick (178, 34, 34).
+    const int red = GetRValue(centre), green = GetGValue(centre), blue = GetBValue(centre);
+    CHECK(centre != CLR_INVALID && red > 150 && red < 210 && green < 70 && blue < 70);
 }
