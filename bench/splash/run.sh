@@ -43,17 +43,18 @@ marlwick_enter_prefix
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 
 run() {  # name
-  (cd "$out/app" && timeout 120 "$MARLWICK_WINE_LOADER" "$root/build/win64/splash_bench.exe" \
+  (cd "$out/app" && timeout 120 "$MARLWICK_WINE_LOADER" "$root/build/win64/bench/splash_bench.exe" \
      "$(win "$out/app/Marlwick 64.exe")" "$(win "$out/results/$1.main")" </dev/null 2>/dev/null 9>&-) \
     | tr -d '\r' >>"$out/results/$1.splash"
 }
 
 echo "Warming up..." >&2
 write_ini no splash.gif; run warmup; run warmup
-echo "$runs runs each of the own window and the native splash, alternating..." >&2
+echo "$runs runs each of the own window, the native splash and no splash, alternating..." >&2
 for _ in $(seq 1 "$runs"); do
   write_ini no splash.gif; run own
   write_ini yes splash.png; run native
+  write_ini no ""; run none
 done
 
 python3 - "$out/results" "$runs" <<'PY'
@@ -63,8 +64,9 @@ def values(path, column=0):
     with open(path) as f:
         return [int(line.split()[column]) / 1000.0 for line in f if line.strip() and line.split()[0] != "none"]
 print(f"Process start to splash visible and to main, medians of {runs} runs each, under Wine:")
-for label, name in (("own splash window (GIF)", "own"), ("native splash, splashscreen.dll (PNG)", "native")):
+for label, name in (("own splash window (GIF)", "own"), ("native splash, splashscreen.dll (PNG)", "native"),
+                    ("no splash", "none")):
     splash, main = values(f"{folder}/{name}.splash"), values(f"{folder}/{name}.main")
-    print(f"  {label:<40} splash {statistics.median(splash):7.1f} ms (min {min(splash):6.1f})"
-          f"   main {statistics.median(main):7.1f} ms   seen in {len(splash)} of {runs} runs")
+    shown = f"splash {statistics.median(splash):7.1f} ms (min {min(splash):6.1f})" if splash else f"{'no splash':>31}"
+    print(f"  {label:<40} {shown}   main {statistics.median(main):7.1f} ms (min {min(main):7.1f})")
 PY
