@@ -116,6 +116,7 @@ struct SplashIni {
     std::wstring preferNative;
     std::wstring jreHome = FakeJreHome(L"full");
     std::wstring vmParameters;
+    std::wstring application;  // lines of section "Application"
 };
 
 struct BoxSeen {
@@ -197,11 +198,22 @@ public:
         std::wstring text =
             L"[Java Runtime Environment]\r\nMain Class=com.example.App\r\nJRE Path=" + ini.jreHome + L"\r\n";
         if (!ini.vmParameters.empty()) text += L"Virtual Machine Parameters=" + ini.vmParameters + L"\r\n";
-        text += L"[Class Path]\r\nClass Path=\\app.jar\r\n[Display]\r\n";
+        text += L"[Class Path]\r\nClass Path=\\app.jar\r\n[Application]\r\n" + ini.application + L"[Display]\r\n";
         if (!ini.image.empty()) text += L"Splash Screen=" + ini.image + L"\r\n";
         if (!ini.shadow.empty()) text += L"Splash Screen Shadow=" + ini.shadow + L"\r\n";
         if (!ini.preferNative.empty()) text += L"Preffer Native Splash Screen=" + ini.preferNative + L"\r\n";
         return WriteFileUtf16(launcher_.iniPath(), text);
+    }
+
+    // Starts the launcher with the jvm.dll double behaving as `behaviour` and returns at once.
+    Process Start(const std::wstring& behaviour) const {
+        StartOptions options;
+        options.executable = launcher_.exe();
+        options.commandLine = QuoteCommandLine({launcher_.exe()});
+        options.workingDirectory = launcher_.folder();
+        options.environment = EnvironmentMode::InheritWithOverrides;
+        options.variables = {L"MARLWICK_FAKE_JVM=" + behaviour, L"MARLWICK_FAKE_JVM_LOG=" + launcher_.path(L"first.txt")};
+        return Process::Start(options);
     }
 
     // Runs the launcher with the jvm.dll double behaving as `behaviour`, answering every box with
@@ -406,6 +418,35 @@ TEST_CASE(CloseFromOutsideLetsTheStartGoOn) {
         CHECK_EQ(run.boxes[0].text, kCreateFailure);
         CHECK_EQ(run.boxes[0].ownerClass, std::wstring());
     }
+}
+
+// A later start of a single-instance application hands its command line to the first instance
+// and shows no splash, while the first instance showed one.
+TEST_CASE(LaterSingleInstanceStartShowsNoSplash) {
+    SplashApp app(L"splash-instance");
+    CHECK(app.ok());
+    SplashIni ini;
+    ini.image = Picture(L"bmp");
+    ini.application = L"Single Instance=yes\r\n";
+    CHECK(app.WriteIni(ini));
+    Process first = app.Start(L"delay=700;linger=8000");
+    CHECK(first.started());
+    // The first instance's splash comes and goes with main; its listener lives on while the
+    // virtual machine is destroyed.
+    const auto isSplash = [](HWND window) { return IsWindowVisible(window) && WindowClassName(window) == kSplashClass; };
+    CHECK(first.WaitForWindow(isSplash, 30000) != nullptr);
+    std::string record;
+    for (int i = 0; i < 3000 && record.find("DestroyJavaVM") == std::string::npos; ++i) {
+        Sleep(10);
+        ReadFileBytes(app.path(L"first.txt"), record);
+    }
+    CHECK(record.find("DestroyJavaVM") != std::string::npos);
+    const Outcome later = app.Run(L"");
+    CHECK_EQ(later.timedOut, false);
+    CHECK_EQ(later.splash.seen, false);
+    CHECK_EQ(later.other.seen, false);
+    CHECK_EQ(later.log.size(), static_cast<size_t>(0));  // the later start never loaded jvm.dll
+    first.WaitForExit(20000);
 }
 
 // "Preffer Native Splash Screen" against the splashscreen.dll double: the calls, their order,
