@@ -13,7 +13,7 @@ Launcher::~Launcher() {
     CloseSplashWindow();
     vmHost.Destroy();  // waits for the application's non-daemon threads
     singleInstance.Stop();
-    CloseNativeSplash();
+    splash.CloseNative();
 }
 
 bool Launcher::Init() {
@@ -35,7 +35,7 @@ int32_t Launcher::Run() {
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
     if (GatherVmOptions() && vmHost.Run(javaStart) == 0) return 0;
-    CloseNativeSplash();
+    splash.CloseNative();
     return -1;
 }
 
@@ -100,14 +100,13 @@ void Launcher::MainThrew() {
     CloseSplashWindow();
 }
 
-// The splash screen comes with its own work; until then no start shows one.
-bool Launcher::StartSplash() { return true; }
-
-void Launcher::CloseSplashWindow() {}
-
-void Launcher::CloseNativeSplash() {
-    if (splashCloseHook != nullptr) {
-        splashCloseHook();
-        splashCloseHook = nullptr;
-    }
+// The [Display] keys are read now, from the plain INI file, not with the other settings.
+bool Launcher::StartSplash() {
+    std::wstring iniPath;
+    if (!IniPathFromModulePath(modulePath, iniPath)) return true;
+    IniFile plain(iniPath);
+    splash.Start(ReadSplashSettings(plain), jvmLibraryPath);
+    return true;
 }
+
+void Launcher::CloseSplashWindow() { splash.CloseWindow(); }

@@ -11,6 +11,7 @@
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
 #include "launcher/SingleInstance.h"
+#include "splash/SplashScreen.h"
 
 class Launcher : private VmEvents {
 public:
@@ -36,7 +37,6 @@ private:
     int32_t StartPairProduct();
     bool StartSplash();
     void CloseSplashWindow();
-    void CloseNativeSplash();
     // Composes the start from the settings; false after the user was told why.
     bool GatherVmOptions();
 
@@ -56,6 +56,6 @@ private:
     VmEnvironment vmEnvironment;
     JavaStart javaStart;
 
-    // Splash.
-    void (*splashCloseHook)() = nullptr;
+    // Splash: the own window and its thread, or the JRE's splash.
+    SplashScreen splash;
 };

@@ -162,3 +162,11 @@ SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSetting
     settings.cmd = layered.GetString(ini::kApplicationSection, ini::kCmd);
     return SettingsResult::Ok;
 }
+
+SplashSettings ReadSplashSettings(SettingsStore& plain) {
+    SplashSettings splash;
+    splash.image = plain.GetString(ini::kDisplaySection, ini::kSplashScreen);
+    splash.shadow = plain.GetString(ini::kDisplaySection, ini::kSplashScreenShadow);
+    splash.preferNative = plain.GetString(ini::kDisplaySection, ini::kPreferNativeSplash);
+    return splash;
+}

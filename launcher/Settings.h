@@ -7,6 +7,7 @@
 #include "jre/JavaVersion.h"
 #include "jre/JreSettings.h"
 #include "jvm/JavaStart.h"
+#include "splash/SplashLayout.h"
 #include "base/IniKeys.h"
 #include "base/SettingsStore.h"
 #include "base/TextSplit.h"
@@ -45,3 +46,6 @@ enum class SettingsResult { Ok, NoMainClass };
 // in `settings` (the per-user INI path depends on them), see ReadProductInformation.
 void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings);
 SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSettings& settings);
+
+// The [Display] keys, read from the plain INI store when the splash starts.
+SplashSettings ReadSplashSettings(SettingsStore& plain);

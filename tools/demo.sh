@@ -22,7 +22,7 @@ mkdir -p "$demo/lib" "$demo/classes"
 javac --release 11 -d "$demo/classes" demo/src/com/example/demo/DemoApp.java
 jar --create --file "$demo/lib/demo.jar" -C "$demo/classes" .
 rm -rf "$demo/classes"
-cp "build/win64/Marlwick 64.exe" "demo/Marlwick 64.ini" "$demo/"
+cp "build/win64/Marlwick 64.exe" "demo/Marlwick 64.ini" demo/splash.gif "$demo/"
 ln -s "$jre" "$demo/jre64"
 
 export WINEPREFIX=${MARLWICK_WINEPREFIX:-$root/build/demo-wineprefix}

@@ -22,6 +22,10 @@
 //   array=fail            NewObjectArray fails (OutOfMemoryError pending)
 //   main=throw            main ends with a RuntimeException pending
 //   main=exit:N           main does what System.exit(N) does: calls the "exit" hook, ends the process
+//   delay=N               JNI_CreateJavaVM waits N ms before it answers (a slow virtual machine)
+//   linger=N              DestroyJavaVM waits N ms (non-daemon threads still running)
+//   splash=record         record at main, DetachCurrentThread and DestroyJavaVM whether the
+//                         process shows a visible "SplashScreenWindow"
 //
 // Record: every line below is appended, UTF-8, to the file named by MARLWICK_FAKE_JVM_LOG.
 //   GetDefaultJavaVMInitArgs version=0x00010001 thread=<role>
@@ -41,6 +45,7 @@
 //   exit hook returned
 //   DetachCurrentThread thread=<role> pending=<exception class or none> result=N
 //   DestroyJavaVM thread=<role>
+//   splash at <main|detach|destroy>=<shown|none>  (with splash=record)
 //   warning: <misuse of JNI that a real virtual machine would not forgive>
 //   unexpected call: <table> slot N                (then the process ends, see kUnexpectedExitBase)
 // A thread's role is "loader" (the thread that loaded this library), "creator" (the thread that
@@ -51,6 +56,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <set>
 #include <string>
 #include <utility>
@@ -165,6 +171,21 @@ const char* ThreadRole() {
     return "other";
 }
 
+// With splash=record: whether this process shows a visible splash window at `moment`.
+BOOL CALLBACK FindVisibleSplash(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::wcscmp(name, L"SplashScreenWindow") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void RecordSplash(const char* moment);
+
 // The size of the calling thread's stack reservation (0 before Windows 8, which lacks the query).
 [[maybe_unused]] size_t ThreadStackSize() {
     typedef VOID(WINAPI * StackLimits_t)(PULONG_PTR, PULONG_PTR);
@@ -196,6 +217,9 @@ struct Behaviour {
     bool utfFails = false;
     bool arrayFails = false;
     std::string main;  // "", "throw" or "exit:N"
+    DWORD delayMs = 0;
+    DWORD lingerMs = 0;
+    bool recordSplash = false;
 };
 
 Behaviour ReadBehaviour() {
@@ -233,6 +257,12 @@ Behaviour ReadBehaviour() {
             behaviour.arrayFails = true;
         } else if (key == "main" && (value == "throw" || value.rfind("exit:", 0) == 0)) {
             behaviour.main = value;
+        } else if (key == "delay") {
+            behaviour.delayMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
+        } else if (key == "linger") {
+            behaviour.lingerMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
+        } else if (key == "splash" && value == "record") {
+            behaviour.recordSplash = true;
         } else {
             Record("warning: unknown behaviour " + item);
         }
@@ -243,6 +273,13 @@ Behaviour ReadBehaviour() {
 const Behaviour& Behave() {
     static const Behaviour behaviour = ReadBehaviour();
     return behaviour;
+}
+
+void RecordSplash(const char* moment) {
+    if (!Behave().recordSplash) return;
+    bool found = false;
+    EnumWindows(FindVisibleSplash, reinterpret_cast<LPARAM>(&found));
+    Record(std::string("splash at ") + moment + "=" + (found ? "shown" : "none"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -535,6 +572,7 @@ void CallMain(const FakeObject* mainClass, const jvalue* args) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         Record(Format("main arg[%u]=", static_cast<unsigned>(i)) + arguments[i]);
     }
+    RecordSplash("main");
     const std::string& behaviour = Behave().main;
     if (behaviour == "throw") {
         Throw("java/lang/RuntimeException");
@@ -673,6 +711,8 @@ void JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
 
 jint JNICALL DestroyJavaVM(JavaVM*) {
     Record(std::string("DestroyJavaVM thread=") + ThreadRole());
+    RecordSplash("destroy");
+    if (Behave().lingerMs != 0) Sleep(Behave().lingerMs);
     return JNI_OK;
 }
 
@@ -683,6 +723,7 @@ jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
 }
 
 jint JNICALL DetachCurrentThread(JavaVM*) {
+    RecordSplash("detach");
     const jint result = Behave().detachFails ? JNI_ERR : JNI_OK;
     Record(std::string("DetachCurrentThread thread=") + ThreadRole() +
            " pending=" + (pending != nullptr ? pending->name : std::string("none")) + Format(" result=%d", result));
@@ -792,6 +833,7 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* initArg
     for (const wchar_t* name : {L"VX_JVM_PATH", L"VX_JVM_HOME", L"Path"}) {
         Record("env " + Utf8(std::wstring(name)) + "=" + Utf8(Environment(name)));
     }
+    if (Behave().delayMs != 0) Sleep(Behave().delayMs);
     if (vmCreated) {
         Record("warning: CreateJavaVM called twice");
         return JNI_EEXIST;

@@ -6,6 +6,7 @@
 
 #include "launcher/Settings.h"
 #include "jre/JreSelection.h"
+#include "launcher/Settings.h"
 #include "jre/Win32JreSystem.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"

@@ -6,7 +6,7 @@ import java.lang.management.ManagementFactory;
 public final class DemoApp {
     private DemoApp() {}
 
-    public static void main(String[] args) {
+    public static void main(String[] args) throws InterruptedException {
         System.out.println("Hello from " + System.getProperty("java.vm.name") + " "
                 + System.getProperty("java.version") + " (" + System.getProperty("os.arch") + ")");
         System.out.println("arguments (" + args.length + "):");
@@ -23,5 +23,11 @@ public final class DemoApp {
             System.out.println("  " + input);
         }
         System.out.println("max heap          = " + Runtime.getRuntime().maxMemory() / (1024 * 1024) + " MB");
+        // "--pause-ms=N" keeps main (and with it the launcher's splash window) up for N ms.
+        for (String arg : args) {
+            if (arg.startsWith("--pause-ms=")) {
+                Thread.sleep(Long.parseLong(arg.substring("--pause-ms=".length())));
+            }
+        }
     }
 }
