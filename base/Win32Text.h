@@ -19,3 +19,6 @@ bool PathExists(const std::wstring& path);
 
 // UTF-16 to 8-bit text in the thread's ANSI code page; characters it lacks become its default character.
 std::string ToThreadAnsi(const std::wstring& text);
+
+// The system's text for an error code, without its line break; "" when it has none.
+std::wstring SystemErrorText(DWORD error);

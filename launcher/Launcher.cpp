@@ -18,6 +18,7 @@ Launcher::~Launcher() {
 
 bool Launcher::Init() {
     arguments = ArgumentsFromCommandLine(GetCommandLineW());
+    handedOver = TakeHandedOverMarker();
     if (!GetModulePath(modulePath)) modulePath.clear();  // told once, here
     if (!ReadSettings()) return false;
     if (!SetupSingleInstance()) return false;

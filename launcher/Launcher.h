@@ -13,6 +13,10 @@
 #include "launcher/SingleInstance.h"
 #include "splash/SplashScreen.h"
 
+// Reads and removes the mark that the pair product leaves in the environment of a start it hands
+// over. True when this start was handed over.
+bool TakeHandedOverMarker();
+
 class Launcher : private VmEvents {
 public:
     Launcher() = default;
@@ -50,6 +54,8 @@ private:
     // JRE found.
     std::wstring jvmLibraryPath;
     bool runPairProduct = false;
+    // This start was handed over by the pair product: it must not hand over again.
+    bool handedOver = false;
 
     SingleInstance singleInstance;
     VmHost vmHost{*this};

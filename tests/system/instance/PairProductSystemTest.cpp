@@ -3,6 +3,8 @@
 // launcher and records what it received.
 #include <windows.h>
 
+#include <cwctype>
+
 #include "tests/framework/Check.h"
 #include "tests/system/instance/InstanceFixture.h"
 
@@ -19,18 +21,20 @@ struct PairRun {
     std::vector<std::wstring> boxes;
     std::wstring commandLine;  // as the stand-in saw it; empty when it did not run
     std::wstring folder;       // its current directory
+    std::wstring handedOver;   // its MARLWICK_HANDED_OVER
 };
 
 // Runs the launcher in `fixture` with a command line of our own and a working directory, the
 // stand-in being told where to record and which code to exit with.
 PairRun RunPair(const LauncherFixture& fixture, const std::wstring& commandLine, const std::wstring& workingDirectory,
-                DWORD standInExit) {
+                DWORD standInExit, const std::vector<std::wstring>& environment = {}) {
     PairRun run;
     const std::wstring record = fixture.path(L"pair-record.txt");
     DeleteFileW(record.c_str());
     LaunchPlan plan;
     plan.workingDirectory = workingDirectory;
     plan.environment = {L"MARLWICK_PAIR_RECORD=" + record, L"MARLWICK_PAIR_EXIT=" + std::to_wstring(standInExit)};
+    plan.environment.insert(plan.environment.end(), environment.begin(), environment.end());
     Launched launcher = StartLauncher(fixture.exe(), commandLine, plan, fixture.folder());
     if (!launcher.started()) return run;
     const ExitResult end = launcher.Finish(60000);
@@ -43,7 +47,12 @@ PairRun RunPair(const LauncherFixture& fixture, const std::wstring& commandLine,
         const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
         const size_t newline = text.find(L'\n');
         run.commandLine = text.substr(0, newline);
-        if (newline != std::wstring::npos) run.folder = text.substr(newline + 1);
+        if (newline != std::wstring::npos) {
+            const std::wstring rest = text.substr(newline + 1);
+            const size_t second = rest.find(L'\n');
+            run.folder = rest.substr(0, second);
+            if (second != std::wstring::npos) run.handedOver = rest.substr(second + 1);
+        }
     }
     return run;
 }
@@ -60,13 +69,18 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return t
 TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
     const std::wstring standIn = JoinPath(FilesFolder(), L"PairStandIn.exe");
     const std::wstring x86Jre = JoinPath(FilesFolder(), L"fake-jre-x86");
+    const wchar_t kCannotStart[] = L"The program for the other processor type could not be started: ";
+    const wchar_t kWouldLoop[] = L"The program for the other processor type would start this program again: ";
     struct Row {
         const wchar_t* name;
         std::wstring pairLines;  // "Pair Product" and "Pair Return Code" lines
         DWORD standInExit;
         DWORD expected;
         bool standInRuns;
+        const wchar_t* box = nullptr;  // the start of the one message, or none
+        bool handedOver = false;       // this start was itself handed over by a pair product
     };
+    const std::wstring self = L"Pair Product=%SELF%\r\nPair Return Code=yes\r\n";
     const Row rows[] = {
         {L"return code yes", L"Pair Product=" + standIn + L"\r\nPair Return Code=yes\r\n", 42, 42, true},
         {L"return code YES", L"Pair Product=" + standIn + L"\r\nPair Return Code=YES\r\n", 7, 7, true},
@@ -77,12 +91,26 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         {L"return code true", L"Pair Product=" + standIn + L"\r\nPair Return Code=true\r\n", 42, 0, true},
         {L"relative to the working directory", L"Pair Product=pair\\PairStandIn.exe\r\nPair Return Code=yes\r\n", 9,
          9, true},
-        {L"missing pair product", L"Pair Product=missing\\Pair.exe\r\nPair Return Code=yes\r\n", 9, 0, false},
+        // A pair product that cannot be started is reported with the system's reason.
+        {L"missing pair product", L"Pair Product=missing\\Pair.exe\r\nPair Return Code=yes\r\n", 9, kFailed, false,
+         kCannotStart},
+        // The launcher itself (named in another letter case) would start copies without end.
+        {L"pair product is the launcher itself", self, 9, kFailed, false, kWouldLoop},
+        // A start that a pair product handed over never hands over again.
+        {L"handed over already", L"Pair Product=" + standIn + L"\r\nPair Return Code=yes\r\n", 9, kFailed, false,
+         kWouldLoop, true},
     };
     for (const Row& row : rows) {
         LauncherFixture fixture(L"pair");
         CHECK_EQ_AT(row.name, fixture.ok(), true);
-        CHECK_EQ_AT(row.name, fixture.WriteIni(PairIni(x86Jre, row.pairLines)), true);
+        std::wstring lines = row.pairLines;
+        const size_t at = lines.find(L"%SELF%");
+        if (at != std::wstring::npos) {
+            std::wstring upper = fixture.exe();
+            for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+            lines.replace(at, 6, upper);
+        }
+        CHECK_EQ_AT(row.name, fixture.WriteIni(PairIni(x86Jre, lines)), true);
         // The launcher runs in a working directory of its own, with a copy of the stand-in below it.
         const std::wstring work = fixture.path(L"work");
         CHECK(MakeFolders(JoinPath(work, L"pair")));
@@ -90,12 +118,17 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         // Odd spacing and quoting: the pair product gets the text unchanged, not re-quoted.
         const std::wstring line =
             L"\"" + fixture.exe() + L"\"  a   \"b c\" \"\" -nosplash x\"y\\\" \x00f1and\x00fa tail\\";
-        const PairRun run = RunPair(fixture, line, work, row.standInExit);
+        const std::vector<std::wstring> environment =
+            row.handedOver ? std::vector<std::wstring>{L"MARLWICK_HANDED_OVER=1"} : std::vector<std::wstring>{};
+        const PairRun run = RunPair(fixture, line, work, row.standInExit, environment);
         CHECK_EQ_AT(row.name, run.exitCode, row.expected);
-        CHECK_EQ_AT(row.name, run.boxes, std::vector<std::wstring>{});
+        CHECK_EQ_AT(row.name, run.boxes.size(), size_t(row.box != nullptr ? 1 : 0));
+        if (row.box != nullptr && !run.boxes.empty()) CHECK_EQ_AT(row.name, StartsWith(run.boxes[0], row.box), true);
         if (row.standInRuns) {
             CHECK_EQ_AT(row.name, run.commandLine, line);
             CHECK_EQ_AT(row.name, run.folder, work);
+            // The stand-in was told that it was handed a start.
+            CHECK_EQ_AT(row.name, run.handedOver, std::wstring(L"1"));
         } else {
             CHECK_EQ_AT(row.name, run.commandLine, std::wstring());
         }

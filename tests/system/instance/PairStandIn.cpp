@@ -1,6 +1,6 @@
-// Stands in for the pair product: records the command line it was given and its current
-// directory into the file named by MARLWICK_PAIR_RECORD (UTF-16LE, the two separated by a line
-// feed), then exits with the number in MARLWICK_PAIR_EXIT (decimal or 0x hex; 0 when unset).
+// Stands in for the pair product: records the command line it was given, its current directory
+// and its MARLWICK_HANDED_OVER into the file named by MARLWICK_PAIR_RECORD (UTF-16LE, separated by
+// line feeds), then exits with the number in MARLWICK_PAIR_EXIT (decimal or 0x hex; 0 when unset).
 #include <windows.h>
 
 #include <cwchar>
@@ -22,6 +22,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GetCurrentDirectoryW(32768, folder);
     text += L"\n";
     text += folder;
+    text += L"\n" + Variable(L"MARLWICK_HANDED_OVER");
     const std::wstring record = Variable(L"MARLWICK_PAIR_RECORD");
     if (!record.empty()) {
         const std::wstring partial = record + L".partial";
