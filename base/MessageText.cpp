@@ -15,7 +15,7 @@ std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const st
         } else if (conversion == L's' || conversion == L'd') {
             if (next < args.size()) {
                 const ErrorArg& arg = args[next];
-                result += arg.kind == ErrorArg::Kind::Number ? std::to_wstring(arg.number) : arg.text;
+                result += arg.kind == ErrorArg::Kind::Number ? std::to_wstring(arg.number) : ClipMessageInsert(arg.text);
             }
             ++next;
         } else {
@@ -24,6 +24,15 @@ std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const st
         }
     }
     return result;
+}
+
+std::wstring ClipMessageInsert(const std::wstring& text, size_t limit) {
+    if (text.size() <= limit) return text;
+    if (limit < 3) return std::wstring(L"...").substr(0, limit);
+    size_t keep = limit - 3;
+    // A high surrogate whose low half would be cut off goes too.
+    if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+    return text.substr(0, keep) + L"...";
 }
 
 bool StringFromTableBlock(const uint16_t* block, size_t wordCount, unsigned index, std::wstring& text) {

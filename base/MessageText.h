@@ -24,9 +24,17 @@ struct ErrorArg {
     }
 };
 
-// printf-style formatting limited to what the string table uses: "%s" takes the next text,
+// printf-style formatting limited to what the string table uses: "%s" takes the next text (cut
+// with ClipMessageInsert),
 // "%d" the next number, "%%" is a percent sign. A missing argument formats as nothing.
 std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const std::vector<ErrorArg>& args);
+
+// Texts inserted into a message are cut to this many characters (the ellipsis included), so that
+// a hostile INI value cannot make a box larger than the screen.
+constexpr size_t kMaxMessageInsert = 1024;
+// `text` cut to at most `limit` characters, its end replaced by "..." when it was cut. A cut never
+// splits a surrogate pair.
+std::wstring ClipMessageInsert(const std::wstring& text, size_t limit = kMaxMessageInsert);
 
 // Entry `index` (0-15) of a string-table block: each entry is a length word and that many UTF-16
 // units. False when the block ends before the entry.

@@ -17,6 +17,22 @@ TEST_CASE(FormatMessageTemplate_Table) {
     for (const Row& row : rows) CHECK_EQ_AT(row.templ, FormatMessageTemplate(row.templ, row.args), std::wstring(row.text));
 }
 
+TEST_CASE(ClipMessageInsert_Table) {
+    struct Row { std::wstring text; size_t limit; std::wstring clipped; };
+    const Row rows[] = {
+        {L"abcdef", 6, L"abcdef"},
+        {L"abcdefg", 6, L"abc..."},
+        {L"ab\xD83D\xDE00" L"cde", 6, L"ab..."},  // the pair is not split
+        {L"abc", 2, L".."},
+        {L"", 0, L""},
+    };
+    for (const Row& row : rows) CHECK_EQ_AT(row.text, ClipMessageInsert(row.text, row.limit), row.clipped);
+    // A megabyte-long main class name reaches the box at the limit.
+    const std::wstring huge(1 << 20, L'x');
+    const std::wstring text = FormatMessageTemplate(L"Could not find the main class %s.\n", {huge});
+    CHECK_EQ(text.size(), std::wstring(L"Could not find the main class .\n").size() + kMaxMessageInsert);
+}
+
 TEST_CASE(StringFromTableBlock_ReadsEntriesAndStopsAtTheEnd) {
     // Entries 0 and 2 hold "ab" and "\u00f3"; the others are empty.
     std::vector<uint16_t> block = {2, 'a', 'b', 0, 1, 0x00f3};
