@@ -1,6 +1,8 @@
 #include "launcher/Launcher.h"
 
+#include "jre/JreNotFoundDialog.h"
 #include "jre/JreSelection.h"
+#include "jvm/UncaughtException.h"
 #include "jvm/jni.h"
 #include "base/ErrorBox.h"
 #include "base/IniFile.h"
@@ -90,7 +92,8 @@ void Launcher::SetWorkingDirToModuleDir() {
 
 bool Launcher::LocateJre() {
     JreSelection selection;
-    if (!FindJre(settings, nullptr, selection)) return false;
+    JreNotFoundDialog dialog;
+    if (!FindJre(settings, &dialog, selection)) return false;
     jvmLibraryPath = selection.jvmLibraryPath;
     jreVersion = selection.version;
     runPairProduct = selection.runPairProduct;
@@ -105,5 +108,6 @@ void Launcher::CloseSplashWindow() {}
 void Launcher::OnUncaughtException() {
     // The exception stays pending: the virtual machine reports it when the thread detaches.
     CloseSplashWindow();
+    if (settings.failureCheck) ReportUncaughtException(jniEnv);
 }
 

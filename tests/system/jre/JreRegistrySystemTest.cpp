@@ -9,6 +9,7 @@
 #include "jre/JreSearch.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
+#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/system/jre/JreFixtures.h"
