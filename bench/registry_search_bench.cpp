@@ -17,6 +17,7 @@
 #include "jre/JreSearch.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
+#include "launcher/Settings.h"
 #include "base/UniqueResource.h"
 
 namespace {

@@ -308,7 +308,7 @@ public:
     bool accept = true;
     std::wstring home;
     std::wstring library;
-    bool Choose(const LauncherSettings&, std::wstring& h, std::wstring& l) override {
+    bool Choose(const JreSettings&, std::wstring& h, std::wstring& l) override {
         h = home;
         l = library;
         return accept;
