@@ -80,7 +80,9 @@ INT_PTR JreNotFoundDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             OnInit();
-            return TRUE;
+            // Browse is what the user came for; the link, now a tab stop too, would take the focus first.
+            SetFocus(GetDlgItem(dialog_, IDC_BROWSE));
+            return FALSE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_BROWSE:

@@ -409,7 +409,7 @@ TEST_CASE(LinkHasItsTooltipAndTheHandOverItsText) {
         },
         reinterpret_cast<LPARAM>(&tooltip));
     CHECK(tooltip != nullptr);
-    CHECK_EQ(GetWindow(tooltip, GW_OWNER), session.control);
+    CHECK_EQ(GetWindow(tooltip, GW_OWNER), GetAncestor(session.control, GA_ROOT));  // a child owns through its dialog
     CHECK_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(1));
     // Takes the keyboard focus with Tab, and tells the dialog that it wants Enter.
     CHECK((GetWindowLongPtrW(session.control, GWL_STYLE) & WS_TABSTOP) != 0);
