@@ -34,7 +34,10 @@ bool IsPictureStatic(LONG_PTR style) {
 }  // namespace
 
 HyperlinkControl::HyperlinkControl(COLORREF linkColour, COLORREF visitedColour)
-    : linkColour_(linkColour), visitedColour_(visitedColour) {}
+    : defaultLinkColour_(linkColour),
+      defaultVisitedColour_(visitedColour),
+      linkColour_(linkColour),
+      visitedColour_(visitedColour) {}
 
 HyperlinkControl::~HyperlinkControl() {
     // Normally the window has gone first; if not, hand it back to its own procedure.
@@ -60,6 +63,12 @@ bool HyperlinkControl::Attach(HWND control) {
     }
     window_ = control;
     previous_ = reinterpret_cast<WNDPROC>(previous);
+    // A control object may serve one dialog after another (the dialog shown again).
+    label_.clear();
+    linkColour_ = defaultLinkColour_;
+    visitedColour_ = defaultVisitedColour_;
+    paintLabel_ = true;
+    visited_ = false;
 
     // 1. Mouse clicks, and a tab stop so that the keyboard reaches the link too.
     LONG_PTR newStyle = style | WS_TABSTOP;
@@ -117,10 +126,9 @@ bool HyperlinkControl::Attach(HWND control) {
 }
 
 void HyperlinkControl::ReadBrowserColours() {
-    // Read only, although these are the rights the browser's own settings dialogs ask for.
+    // Read rights only: nothing is written, and a key that denies writing must still give its colours.
     UniqueHKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                      key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return;
     }
     ReadColourValue(key.get(), L"Anchor Color", linkColour_);

@@ -46,6 +46,8 @@ private:
     UniqueGdiObject linkFont_;
     UniqueWindow tooltip_;
     RECT linkRect_ = {};
+    COLORREF defaultLinkColour_;
+    COLORREF defaultVisitedColour_;
     COLORREF linkColour_;
     COLORREF visitedColour_;
     bool paintLabel_ = true;
