@@ -192,6 +192,10 @@ void HyperlinkControl::Paint() {
     HDC dc = BeginPaint(window_, &paint);
     if (dc == nullptr) return;
     ScopeExit endPaint([&] { EndPaint(window_, &paint); });
+    PaintTo(dc);
+}
+
+void HyperlinkControl::PaintTo(HDC dc) {
     // The dialog's background, as an ordinary static would have it.
     HWND parent = GetParent(window_);
     HBRUSH brush = parent == nullptr ? nullptr
@@ -310,6 +314,10 @@ LRESULT HyperlinkControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             if (!paintLabel_) break;
             Paint();
+            return 0;
+        case WM_PRINTCLIENT:
+            if (!paintLabel_) break;
+            PaintTo(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_DESTROY:
             Release();

@@ -32,6 +32,7 @@ private:
     bool IsOverLink(POINT clientPoint) const;
     bool IsCursorOverLink() const;
     void Paint();
+    void PaintTo(HDC dc);
     void Open();
     void Release();
     UINT DrawFlags() const;

@@ -71,16 +71,6 @@ const wchar_t kSampleTrace[] =
     L"\tat com.example.demo.Settings.load(Settings.java:40)\n"
     L"\t... 1 more\n";
 
-// A screen capture of the link control only.
-RECT ControlArea(HWND dialog, HWND control) {
-    RECT window = {};
-    RECT r = {};
-    GetWindowRect(dialog, &window);
-    GetWindowRect(control, &r);
-    OffsetRect(&r, -window.left, -window.top);
-    return r;
-}
-
 }  // namespace
 
 TEST_CASE(JreDialogShowsItsTextsInTheSystemLanguage) {
@@ -280,12 +270,11 @@ struct LinkSession {
         if (window != nullptr) control = GetDlgItem(window, kLinkTestControl);
     }
     bool ok() const { return dialog.ok() && window != nullptr; }
-    // The capture of the dialog after it has been repainted, and the control's area in it.
+    // The link as it paints itself, and the whole of it as the area to look at.
     Capture Pixels(RECT& area) {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Sleep(100);
-        area = ControlArea(window, control);
-        return CaptureWindow(window);
+        Capture pixels = PrintClient(control);
+        area = RECT{0, 0, pixels.width, pixels.height};
+        return pixels;
     }
     // Tabs until the link has the focus.
     bool FocusLink() {
@@ -400,14 +389,9 @@ TEST_CASE(LinkHasItsTooltipAndTheHandOverItsText) {
     if (!session.ok()) return;
     // The tooltip is a window of the control's thread, owned by the control.
     HWND tooltip = nullptr;
-    EnumThreadWindows(
-        session.modal.threadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (testsupport::WindowClassName(window) != L"tooltips_class32") return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&tooltip));
+    for (HWND window : ThreadWindows(session.modal.threadId())) {
+        if (testsupport::WindowClassName(window) == L"tooltips_class32") tooltip = window;
+    }
     CHECK(tooltip != nullptr);
     CHECK_EQ(GetWindow(tooltip, GW_OWNER), GetAncestor(session.control, GA_ROOT));  // a child owns through its dialog
     CHECK_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(1));
@@ -416,6 +400,18 @@ TEST_CASE(LinkHasItsTooltipAndTheHandOverItsText) {
     MSG enter = {session.control, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     CHECK((SendMessageW(session.control, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
            DLGC_WANTMESSAGE) != 0);
+    // The hand only over the text: the cursor query is answered there and left to the static beside it.
+    RECT client = {};
+    GetClientRect(session.control, &client);
+    auto cursorQueryAt = [&](int x, int y) {
+        POINT point = {x, y};
+        ClientToScreen(session.control, &point);
+        SetCursorPos(point.x, point.y);
+        return SendMessageW(session.control, WM_SETCURSOR, reinterpret_cast<WPARAM>(session.control),
+                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    CHECK_EQ(cursorQueryAt(3, 5), LRESULT(TRUE));
+    CHECK_EQ(cursorQueryAt(3, client.bottom - 2), LRESULT(FALSE));
     session.Close();
     // Destroyed with the dialog.
     CHECK(!IsWindow(tooltip));

@@ -5,6 +5,21 @@
 
 namespace dialogtest {
 
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ThreadWindows(DWORD threadId) {
+    std::vector<HWND> windows;
+    EnumThreadWindows(threadId, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 ModalThread::ModalThread(std::function<INT_PTR()> show) : show_(std::move(show)) {
     thread_ = CreateThread(nullptr, 0, &ModalThread::Run, this, 0, &threadId_);
 }
@@ -13,13 +28,7 @@ ModalThread::~ModalThread() {
     if (thread_ == nullptr) return;
     // A test that failed half-way leaves its dialog open: close whatever the thread still shows.
     for (int attempt = 0; attempt < 50 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++attempt) {
-        EnumThreadWindows(
-            threadId_,
-            [](HWND window, LPARAM) -> BOOL {
-                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-                return TRUE;
-            },
-            0);
+        for (HWND window : ThreadWindows(threadId_)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
         WaitForSingleObject(thread_, 100);
     }
     CloseHandle(thread_);
@@ -34,24 +43,12 @@ DWORD WINAPI ModalThread::Run(void* self) {
 bool ModalThread::running() const { return thread_ != nullptr && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; }
 
 HWND ModalThread::WaitForDialog(DWORD timeoutMs, HWND other) const {
-    struct Search {
-        HWND other;
-        HWND found;
-    };
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            Search search{other, nullptr};
-            EnumThreadWindows(
-                threadId_,
-                [](HWND window, LPARAM parameter) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(parameter);
-                    if (window == s->other || !testsupport::IsVisibleDialog(window)) return TRUE;
-                    s->found = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            found = search.found;
+            for (HWND window : ThreadWindows(threadId_)) {
+                if (window != other && testsupport::IsVisibleDialog(window)) found = window;
+            }
             return found != nullptr;
         },
         timeoutMs);
@@ -96,17 +93,18 @@ int Capture::Count(COLORREF colour, const RECT& area) const {
     return count;
 }
 
-Capture CaptureWindow(HWND window) {
+namespace {
+
+// Draws into a bitmap of the given size with `draw` and reads its pixels back.
+Capture CaptureWith(int width, int height, const std::function<void(HDC)>& draw) {
     Capture capture;
-    RECT r = {};
-    if (!GetWindowRect(window, &r)) return capture;
-    capture.width = r.right - r.left;
-    capture.height = r.bottom - r.top;
+    capture.width = width;
+    capture.height = height;
     HDC screen = GetDC(nullptr);
     UniqueDc memory(CreateCompatibleDC(screen));
     UniqueGdiObject bitmap(CreateCompatibleBitmap(screen, capture.width, capture.height));
     HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, capture.width, capture.height, screen, r.left, r.top, SRCCOPY);
+    draw(memory.get());
     SelectObject(memory.get(), old);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -121,6 +119,26 @@ Capture CaptureWindow(HWND window) {
     capture.pixels.reserve(raw.size());
     for (DWORD p : raw) capture.pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
     return capture;
+}
+
+}  // namespace
+
+Capture CaptureWindow(HWND window) {
+    RECT r = {};
+    if (!GetWindowRect(window, &r)) return Capture();
+    return CaptureWith(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+}
+
+Capture PrintClient(HWND control) {
+    RECT r = {};
+    if (!GetClientRect(control, &r)) return Capture();
+    return CaptureWith(r.right, r.bottom, [&](HDC dc) {
+        SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    });
 }
 
 bool SaveBitmap(const Capture& capture, const std::wstring& path) {

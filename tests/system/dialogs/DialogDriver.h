@@ -35,6 +35,9 @@ private:
     DWORD threadId_ = 0;
 };
 
+// The top-level windows of a thread.
+std::vector<HWND> ThreadWindows(DWORD threadId);
+
 // A key press as the keyboard would send it to the focused window (down, character, up).
 void PressKey(HWND focused, WPARAM virtualKey, wchar_t character = 0);
 // Waits until `condition` holds, polling every 20 ms; false after the time limit.
@@ -51,6 +54,9 @@ struct Capture {
     int Count(COLORREF colour) const { return Count(colour, RECT{0, 0, width, height}); }
 };
 Capture CaptureWindow(HWND window);
+// The control's client area as it paints itself into a bitmap (WM_PRINTCLIENT): other windows on
+// the screen cannot get in the way.
+Capture PrintClient(HWND control);
 // Writes a 24-bit BMP file; false when it cannot be written.
 bool SaveBitmap(const Capture& capture, const std::wstring& path);
 
