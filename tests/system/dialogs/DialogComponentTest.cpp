@@ -417,35 +417,6 @@ TEST_CASE(LinkHasItsTooltipAndTheHandOverItsText) {
     CHECK(!IsWindow(tooltip));
 }
 
-TEST_CASE(ExceptionDialogShowsTheTraceAndEndsAsAsked) {
-    struct Row { const wchar_t* name; int way; bool stop; };  // 0 Ignore, 1 Stop, 2 Escape, 3 close box
-    const Row rows[] = {
-        {L"Ignore", 0, false},
-        {L"Stop", 1, true},
-        {L"Escape", 2, true},
-        {L"close box", 3, true},
-    };
-    for (const Row& row : rows) {
-        ExceptionDialog dialog(kSampleTrace);
-        ModalThread modal([&] { return static_cast<INT_PTR>(dialog.Show(nullptr)); });
-        HWND window = modal.WaitForDialog();
-        CHECK_EQ_AT(row.name, window != nullptr, true);
-        if (window == nullptr) continue;
-        HWND edit = GetDlgItem(window, IDC_EXCEPTION_TEXT);
-        const std::wstring shown = testsupport::WindowText(edit);
-        CHECK_EQ_AT(row.name, shown.find(L"IllegalStateException: the configuration file is missing\r\n\tat "),
-                    size_t(10));
-        CHECK_EQ_AT(row.name, (GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY) != 0, true);
-        if (row.way == 0) testsupport::PressButton(window, IDOK);
-        if (row.way == 1) testsupport::PressButton(window, IDCANCEL);
-        if (row.way == 2) PressKey(modal.Focus(), VK_ESCAPE);
-        if (row.way == 3) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        INT_PTR stop = -2;
-        CHECK_EQ_AT(row.name, modal.Finish(stop), true);
-        CHECK_EQ_AT(row.name, stop, INT_PTR(row.stop));
-    }
-}
-
 TEST_CASE(ExceptionDialogTextsLongTracesAndResizing) {
     std::wstring longTrace = L"java.lang.StackOverflowError\n";
     for (int i = 0; i < 2000; ++i) longTrace += L"\tat com.example.Deep.recurse(Deep.java:" + std::to_wstring(i) + L")\n";
