@@ -7,6 +7,7 @@
 #include "jvm/JavaStrings.h"
 #include "jvm/JniRef.h"
 #include "jvm/OutputRedirect.h"
+#include "jvm/UncaughtException.h"
 #include "resources/resource.h"
 
 namespace {
@@ -210,8 +211,10 @@ bool VmHost::CallMain() {
     events_.MainStarting();
     env->CallStaticVoidMethod(mainClassRef, mainMethod, args.get());
     if (env->ExceptionOccurred() != nullptr) {
-        // The exception stays pending: the virtual machine reports it when the thread detaches.
         events_.MainThrew();
+        // Shown when asked for; an ignored or unreported exception stays pending, and the virtual
+        // machine reports it when the thread detaches.
+        if (start_->reportUncaughtException) ReportUncaughtException(env);
     }
     return true;
 }

@@ -19,7 +19,8 @@ public:
     virtual ~VmEvents() = default;
     // The main class and the argument array are ready; main is called next.
     virtual void MainStarting() = 0;
-    // main ended by throwing; the exception is reported (or left to the VM) after this returns.
+    // main ended by throwing; the exception is shown (when the start asks for it) or left to the
+    // VM after this returns.
     virtual void MainThrew() = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "base/IniPaths.h"
 #include "base/PathText.h"
 #include "base/Win32Text.h"
+#include "jre/JreNotFoundDialog.h"
 #include "jre/JreSelection.h"
 #include "jvm/Win32StartFacts.h"
 #include "resources/resource.h"
@@ -78,7 +79,8 @@ void Launcher::SetWorkingDirToModuleDir() {
 
 bool Launcher::LocateJre() {
     JreSelection selection;
-    if (!FindJre(settings, nullptr, selection)) return false;
+    JreNotFoundDialog dialog;
+    if (!FindJre(settings, &dialog, selection)) return false;
     jvmLibraryPath = selection.jvmLibraryPath;
     runPairProduct = selection.runPairProduct;
     return true;
@@ -96,10 +98,7 @@ bool Launcher::GatherVmOptions() {
 
 void Launcher::MainStarting() { singleInstance.MainStarted(); }
 
-void Launcher::MainThrew() {
-    // The exception stays pending: the virtual machine reports it when the thread detaches.
-    CloseSplashWindow();
-}
+void Launcher::MainThrew() { CloseSplashWindow(); }
 
 // The [Display] keys are read now, from the plain INI file, not with the other settings.
 bool Launcher::StartSplash() {

@@ -85,7 +85,14 @@ public:
             options.environment = EnvironmentMode::InheritWithOverrides;
             options.variables = environment;
         }
-        return RunAnswering(options, timeoutMs);
+        return RunAnswering(options, timeoutMs, AnswerOkButCancelJreNotFound);
+    }
+
+    // Every box is answered with OK, except the JRE Not Found dialog (it has a Browse button), whose
+    // OK stays disabled until a JRE is chosen: it is cancelled.
+    static int AnswerOkButCancelJreNotFound(const WindowInfo& box) {
+        const int browseButton = 202;
+        return box.FindButton(browseButton) != nullptr ? IDCANCEL : IDOK;
     }
 
     void Keep() { temp_.Keep(); }

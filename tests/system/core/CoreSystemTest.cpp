@@ -13,8 +13,8 @@ const wchar_t kNoMainClass[] = L"Main class was not specified in INI file.";
 const wchar_t kNoMainClassSpanish[] = L"La clase principal no fue especificada en el archivo INI.";
 const DWORD kFailed = 0xFFFFFFFF;
 
-// A run that read a main class and then found no JRE ends with -1 and shows nothing (the JRE
-// Not Found dialog is answered by the caller when it exists).
+// A run that read a main class and then found no JRE ends with -1 once the JRE Not Found dialog
+// is cancelled, and shows no "no main class" box.
 void CheckReadMainClass(const std::wstring& context, const RunResult& result) {
     CHECK_EQ_AT(context, result.started, true);
     CHECK_EQ_AT(context, result.timedOut, false);
@@ -155,13 +155,14 @@ TEST_CASE(PerUserIniOwnsTheJrePathOnceItExists) {
     CHECK_EQ(result.exitCode, kFailed);
     CHECK_EQ(BoxTexts(result), std::vector<std::wstring>{loadFailure(mainJre)});
 
-    // The per-user INI exists without "JRE Path": no JRE at all, and nothing is shown.
+    // The per-user INI exists without "JRE Path": no JRE at all, so the user is asked for one.
     const std::wstring userIni = appData + L"\\Marlwick Test\\{T1}\\Marlwick 64.ini";
     CHECK(MakeFolders(appData + L"\\Marlwick Test\\{T1}"));
     CHECK(WriteFileBytes(userIni, "[Other]\r\nx=1\r\n"));
     result = launcher.Run({}, 60000, environment);
     CHECK_EQ(result.exitCode, kFailed);
-    CHECK_EQ(result.boxes.size(), size_t(0));
+    CHECK_EQ(result.boxes.size(), size_t(1));
+    if (!result.boxes.empty()) CHECK_EQ(result.boxes[0].caption, std::wstring(L"JRE Not Found"));
 
     // With a "JRE Path" of its own, that one is taken.
     CHECK(WriteFileBytes(userIni, AsciiBytes(L"[Java Runtime Environment]\r\nJRE Path=" + userJre + L"\r\n")));

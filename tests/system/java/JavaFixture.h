@@ -117,6 +117,7 @@ struct JavaIni {
     std::wstring vmProvider;
     std::wstring cmd;
     std::wstring embeddedJar;
+    std::wstring failureCheck;
 };
 
 struct JavaRun {
@@ -171,6 +172,7 @@ public:
         text += L"[Application]\r\nOutput File=" + outputPath() + L"\r\nError File=" + errorPath() + L"\r\n";
         if (!ini.cmd.empty()) text += L"Cmd=" + ini.cmd + L"\r\n";
         if (!ini.embeddedJar.empty()) text += L"Embedded Jar=" + ini.embeddedJar + L"\r\n";
+        if (!ini.failureCheck.empty()) text += L"Failure Check=" + ini.failureCheck + L"\r\n";
         return testsupport::WriteFileUtf16(launcher_.iniPath(), text);
     }
 

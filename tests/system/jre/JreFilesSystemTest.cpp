@@ -8,6 +8,7 @@
 #include "jre/JreSelection.h"
 #include "launcher/Settings.h"
 #include "jre/Win32JreSystem.h"
+#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/system/jre/JreFixtures.h"

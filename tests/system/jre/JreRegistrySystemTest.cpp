@@ -11,6 +11,7 @@
 #include "launcher/Settings.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
+#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/system/jre/JreFixtures.h"
