@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jre/JreSearch.h"
+#include "launcher/Settings.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
 #include "base/UniqueResource.h"

@@ -93,5 +93,5 @@ std::wstring Win32JreSystem::AppDataFolder() { return GetAppDataFolder(); }
 void Win32JreSystem::CreateFolder(const std::wstring& path) { CreateDirectoryW(path.c_str(), nullptr); }
 
 void Win32JreSystem::WriteJrePath(const std::wstring& iniPath, const std::wstring& home) {
-    IniFile(iniPath).SetString(ini::kJreSection, ini::kJrePath, home);
+    IniFile(iniPath).SetString(L"Java Runtime Environment", L"JRE Path", home);
 }

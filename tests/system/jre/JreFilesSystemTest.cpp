@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "jre/JreSelection.h"
+#include "jre/JreSettings.h"
 #include "jre/Win32JreSystem.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"
@@ -89,7 +90,7 @@ TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
 
     // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry,
     // so the working directory's bare sub-paths decide.
-    LauncherSettings settings;
+    JreSettings settings;
     JreSelection selection;
     CHECK(FindJre(settings, nullptr, selection));
     CHECK_EQ(selection.jvmLibraryPath, std::wstring(kServer));
@@ -125,7 +126,7 @@ TEST_CASE(probe_local_jre_beside_the_executable) {
         CHECK_EQ_AT(row.name, MakeJre(app, row.appFiles), true);
         PlacedSystem system(app + L"Tool 64.exe", row.arch);
         WorkingDirectory cwd(temp.path());  // holds no JRE
-        LauncherSettings settings;
+        JreSettings settings;
         settings.jvmType = row.type;
         JreSelection selection;
         const bool found = FindJre(system, settings, nullptr, selection);
@@ -210,7 +211,7 @@ TEST_CASE(pe_jre_path_of_the_other_architecture_hands_over_only_with_a_pair_prod
         testsupport::MakeFolders(home + L"bin\\client");
         CHECK(testsupport::CopyFileTo(TinyLibrary(row.library), home + kClient));
         PlacedSystem system(temp / L"Tool 64.exe", row.arch);
-        LauncherSettings settings;
+        JreSettings settings;
         settings.jrePath = temp / row.library;  // without a trailing backslash
         settings.pairProduct = row.pairProduct;
         JreSelection selection;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/Settings.h"
 #include "jre/JreSearch.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
@@ -307,7 +308,7 @@ public:
     bool accept = true;
     std::wstring home;
     std::wstring library;
-    bool Choose(const LauncherSettings&, std::wstring& h, std::wstring& l) override {
+    bool Choose(const JreSettings&, std::wstring& h, std::wstring& l) override {
         h = home;
         l = library;
         return accept;
