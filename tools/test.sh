@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/build.sh
-if [ -x tools/fetch-jre.sh ]; then tools/fetch-jre.sh >/dev/null; fi
+for version in 25 21 17; do tools/fetch-jre.sh "$version" >/dev/null; done
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" tools/run-ctest.sh
 fi

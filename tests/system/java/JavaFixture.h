@@ -192,7 +192,7 @@ public:
         testsupport::StartOptions options;
         options.executable = exe();
         options.commandLine = commandLine;
-        options.workingDirectory = folder();
+        options.workingDirectory = workingDirectory_.empty() ? folder() : workingDirectory_;
         if (!environment.empty()) {
             options.environment = testsupport::EnvironmentMode::InheritWithOverrides;
             options.variables = environment;
@@ -218,6 +218,8 @@ public:
     void Keep() { launcher_.Keep(); }
     // For a run that may hang: how long to wait before the process is ended and counted as timed out.
     void SetTimeout(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
+    // The folder the launcher starts in; by default the launcher's own folder.
+    void SetWorkingDirectory(const std::wstring& folder) { workingDirectory_ = folder; }
 
 private:
     static std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
@@ -227,6 +229,7 @@ private:
     testsupport::LauncherFixture launcher_;
     bool jarCopied_ = false;
     DWORD timeoutMs_ = kRunTimeoutMs;
+    std::wstring workingDirectory_;
 };
 
 inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
