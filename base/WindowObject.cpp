@@ -2,18 +2,18 @@
 
 namespace {
 
+CRITICAL_SECTION windowLock;
+
+BOOL CALLBACK InitializeWindowLock(PINIT_ONCE, PVOID, PVOID*) {
+    InitializeCriticalSection(&windowLock);
+    return TRUE;
+}
+
 // Initialised before any window exists: the one-time initialisation is itself thread-safe.
 CRITICAL_SECTION* WindowLock() {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
-    static CRITICAL_SECTION lock;
-    InitOnceExecuteOnce(
-        &once,
-        [](PINIT_ONCE, PVOID, PVOID*) -> BOOL {
-            InitializeCriticalSection(&lock);
-            return TRUE;
-        },
-        nullptr, nullptr);
-    return &lock;
+    InitOnceExecuteOnce(&once, InitializeWindowLock, nullptr, nullptr);
+    return &windowLock;
 }
 
 class LockGuard {
