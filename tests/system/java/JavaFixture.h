@@ -155,7 +155,19 @@ public:
     std::wstring errorPath() const { return path(L"err.txt"); }
 
     // UTF-16 with a byte-order mark, so that values outside the ANSI code page survive.
-    bool WriteIni(const JavaIni& ini) const {
+    bool WriteIni(const JavaIni& ini) const { return testsupport::WriteFileUtf16(launcher_.iniPath(), IniText(ini)); }
+
+    // UTF-8, as today's editors save it, with or without a byte-order mark.
+    bool WriteIniUtf8(const JavaIni& ini, bool byteOrderMark) const {
+        const std::wstring text = IniText(ini);
+        const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                               nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(length), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
+        return testsupport::WriteFileBytes(launcher_.iniPath(), (byteOrderMark ? "\xEF\xBB\xBF" : "") + bytes);
+    }
+
+    std::wstring IniText(const JavaIni& ini) const {
         std::wstring text =
             L"[Product Information]\r\n"
             L"Product Name=Marlwick Java System Tests\r\n"
@@ -171,7 +183,7 @@ public:
         text += L"[Application]\r\nOutput File=" + outputPath() + L"\r\nError File=" + errorPath() + L"\r\n";
         if (!ini.cmd.empty()) text += L"Cmd=" + ini.cmd + L"\r\n";
         if (!ini.embeddedJar.empty()) text += L"Embedded Jar=" + ini.embeddedJar + L"\r\n";
-        return testsupport::WriteFileUtf16(launcher_.iniPath(), text);
+        return text;
     }
 
     // Starts the launcher with `arguments` (quoted for the C runtime's rules, which the launcher's

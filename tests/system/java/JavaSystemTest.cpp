@@ -112,6 +112,29 @@ TEST_CASE(ArgumentsReachMainExactly) {
     CHECK_EQ(bare.report.Number("args.count"), 0LL);
 }
 
+// Today's editors save UTF-8, with or without a mark: text beyond the ANSI code page survives in
+// every value (here the class path's folder, which the virtual machine takes in the ANSI code
+// page, and the "Cmd" arguments, which reach main as they are).
+TEST_CASE(Utf8IniKeepsItsText) {
+    JavaApp app(L"java-utf8");
+    REQUIRE_APP(app);
+    const std::wstring folder = L"lib \xf1" L"and\xfa";
+    CHECK(testsupport::MakeFolders(app.path(folder)));
+    CHECK(testsupport::CopyThroughMemory(ProbeJar(), app.path(folder + L"\\probe.jar")));
+    DeleteFileW(testsupport::JoinPath(app.lib(), L"probe.jar").c_str());
+    JavaIni ini;
+    ini.classPath = L"\\" + folder + L"\\*.jar";
+    ini.cmd = L"\xf1" L"and\xfa \x65e5\x672c\x8a9e \xd83d\xde00";
+    for (bool mark : {true, false}) {
+        const std::wstring context = mark ? L"with mark" : L"without mark";
+        CHECK(app.WriteIniUtf8(ini, mark));
+        const JavaRun run = app.Run({L"first"});
+        CheckReport(context, run);
+        CHECK_EQ_AT(context, run.report.Arguments(),
+                    (std::vector<std::wstring>{L"first", L"\xf1" L"and\xfa", L"\x65e5\x672c\x8a9e", L"\xd83d\xde00"}));
+    }
+}
+
 TEST_CASE(ClassPathWildcardExpandsInFileSystemOrder) {
     JavaApp app(L"java-classpath");
     REQUIRE_APP(app);
