@@ -80,7 +80,7 @@ TEST_CASE(probe_layouts_for_each_jvm_type) {
     }
 }
 
-TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
+TEST_CASE(probe_empty_home_is_relative_to_the_working_directory_which_the_search_skips) {
     TempFolder temp(L"jre-cwd");
     CHECK(MakeJre(temp.path() + L"\\", {kServer}));
     WorkingDirectory cwd(temp.path());
@@ -88,12 +88,14 @@ TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
     CHECK_EQ(probe.library, std::wstring(kServer));
     CHECK(probe.server);
 
-    // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry,
-    // so the working directory's bare sub-paths decide.
+    // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry.
+    // The library planted in the working directory is not taken, nor one named by a relative
+    // "JRE Path", which names a folder beside the executable.
     JreSettings settings;
     JreSelection selection;
-    CHECK(FindJre(settings, nullptr, selection));
-    CHECK_EQ(selection.jvmLibraryPath, std::wstring(kServer));
+    CHECK(!FindJre(settings, nullptr, selection));
+    settings.jrePath = L".";
+    CHECK(!FindJre(settings, nullptr, selection));
 }
 
 TEST_CASE(probe_local_jre_beside_the_executable) {
