@@ -446,7 +446,7 @@ TEST_CASE(NonDaemonThreadKeepsTheProcessUntilItEnds) {
 }
 
 TEST_CASE(AnyVmProviderParksTheMainThreadUntilSystemExit) {
-    // probe.Parked returns from main at once; a daemon thread calls System.exit after 3 s with 7
+    // probe.Parked returns from main at once; a daemon thread calls System.exit after 1.5 s with 7
     // when main's thread is still alive. Without parking the run ends before, with 0.
     struct Row { const wchar_t* provider; DWORD expected; };
     const Row rows[] = {{L"any", 7}, {L"IBM", 7}, {L"favor_ibm", 7}, {L"", 0}, {L"favor_sun", 7}};
@@ -457,6 +457,6 @@ TEST_CASE(AnyVmProviderParksTheMainThreadUntilSystemExit) {
         ini.mainClass = L"probe.Parked";
         ini.vmProvider = row.provider;
         CHECK(app.WriteIni(ini));
-        CheckCleanRun(row.provider, app.Run({L"3000"}), row.expected);
+        CheckCleanRun(row.provider, app.Run({L"1500"}), row.expected);
     }
 }
