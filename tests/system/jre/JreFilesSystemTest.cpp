@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/IniFile.h"
 #include "jre/JreSelection.h"
 #include "jre/JreSettings.h"
 #include "jre/Win32JreSystem.h"
@@ -220,5 +221,48 @@ TEST_CASE(pe_jre_path_of_the_other_architecture_hands_over_only_with_a_pair_prod
         CHECK_EQ_AT(row.name, FindJre(system, settings, nullptr, selection), true);
         CHECK_EQ_AT(row.name, selection.jvmLibraryPath, home + kClient);
         CHECK_EQ_AT(row.name, selection.runPairProduct, row.runPairProduct);
+    }
+}
+
+// "JRE Path" goes back into a settings file in the file's own encoding: UTF-8 (with or without a
+// mark) stays UTF-8, UTF-16 stays UTF-16, ANSI stays ANSI; a new file is UTF-8. Each reads back
+// whole, and the other values stay.
+TEST_CASE(writeback_keeps_the_file_encoding) {
+    const std::wstring home = L"C:\\\x00f1" L"and\x00fa\\jre\\";
+    const std::string utf8Home = "C:\\\xC3\xB1" "and\xC3\xBA\\jre\\";
+    const std::string mark = "\xEF\xBB\xBF";
+    struct Row {
+        const wchar_t* name;
+        bool exists;
+        bool utf16;
+        std::string before;     // bytes, or for UTF-16 the ASCII text
+        std::string startsWith; // the file's first bytes afterwards
+        std::string holds;      // bytes the file holds afterwards
+    };
+    const Row rows[] = {
+        {L"UTF-8 with mark", true, false, mark + "[Java Runtime Environment]\r\nMain Class=a.B\r\n", mark,
+         "JRE Path=" + utf8Home},
+        {L"UTF-8 without mark", true, false, "[Product Information]\r\nProduct Name=\xC3\x91u\r\n[Java Runtime Environment]\r\nMain Class=a.B\r\n",
+         "[Product Information]", "JRE Path=" + utf8Home},
+        {L"ANSI", true, false, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "[", "JRE Path=C:\\\xF1" "and\xFA\\jre\\"},
+        {L"UTF-16", true, true, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "\xFF\xFE", ""},
+        {L"new file", false, false, "", "[Java Runtime Environment]", "JRE Path=" + utf8Home},
+    };
+    for (const Row& row : rows) {
+        TempFolder temp(L"jre-encoding");
+        const std::wstring path = temp / L"Tool 64.ini";
+        if (row.exists && row.utf16) {
+            CHECK(testsupport::WriteFileUtf16(path, std::wstring(row.before.begin(), row.before.end())));
+        } else if (row.exists) {
+            CHECK(testsupport::WriteFileBytes(path, row.before));
+        }
+        IniFile file(path);
+        CHECK_EQ_AT(row.name, file.SetString(L"Java Runtime Environment", L"JRE Path", home), true);
+        std::string bytes;
+        CHECK(testsupport::ReadFileBytes(path, bytes));
+        CHECK_EQ_AT(row.name, bytes.compare(0, row.startsWith.size(), row.startsWith), 0);
+        if (!row.holds.empty()) CHECK_EQ_AT(row.name, bytes.find(row.holds) != std::string::npos, true);
+        CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"JRE Path"), home);
+        if (row.exists) CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"Main Class"), std::wstring(L"a.B"));
     }
 }
