@@ -16,6 +16,7 @@
 
 #include "launcher/Settings.h"
 #include "jre/JreSearch.h"
+#include "launcher/Settings.h"
 #include "jre/RegistrySearch.h"
 #include "jre/Win32JreSystem.h"
 #include "launcher/Settings.h"

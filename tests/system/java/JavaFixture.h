@@ -156,7 +156,15 @@ public:
     std::wstring errorPath() const { return path(L"err.txt"); }
 
     // UTF-16 with a byte-order mark, so that values outside the ANSI code page survive.
-    bool WriteIni(const JavaIni& ini) const {
+    bool WriteIni(const JavaIni& ini) const { return testsupport::WriteFileUtf16(launcher_.iniPath(), IniText(ini)); }
+
+    // UTF-8, as today's editors save it, with or without a byte-order mark.
+    bool WriteIniUtf8(const JavaIni& ini, bool byteOrderMark) const {
+        return testsupport::WriteFileBytes(launcher_.iniPath(),
+                                           (byteOrderMark ? "\xEF\xBB\xBF" : "") + testsupport::Utf8(IniText(ini)));
+    }
+
+    std::wstring IniText(const JavaIni& ini) const {
         std::wstring text =
             L"[Product Information]\r\n"
             L"Product Name=Marlwick Java System Tests\r\n"
@@ -173,7 +181,7 @@ public:
         if (!ini.cmd.empty()) text += L"Cmd=" + ini.cmd + L"\r\n";
         if (!ini.embeddedJar.empty()) text += L"Embedded Jar=" + ini.embeddedJar + L"\r\n";
         if (!ini.failureCheck.empty()) text += L"Failure Check=" + ini.failureCheck + L"\r\n";
-        return testsupport::WriteFileUtf16(launcher_.iniPath(), text);
+        return text;
     }
 
     // Starts the launcher with `arguments` (quoted for the C runtime's rules, which the launcher's
@@ -194,7 +202,7 @@ public:
         testsupport::StartOptions options;
         options.executable = exe();
         options.commandLine = commandLine;
-        options.workingDirectory = folder();
+        options.workingDirectory = workingDirectory_.empty() ? folder() : workingDirectory_;
         if (!environment.empty()) {
             options.environment = testsupport::EnvironmentMode::InheritWithOverrides;
             options.variables = environment;
@@ -220,6 +228,8 @@ public:
     void Keep() { launcher_.Keep(); }
     // For a run that may hang: how long to wait before the process is ended and counted as timed out.
     void SetTimeout(DWORD timeoutMs) { timeoutMs_ = timeoutMs; }
+    // The folder the launcher starts in; by default the launcher's own folder.
+    void SetWorkingDirectory(const std::wstring& folder) { workingDirectory_ = folder; }
 
 private:
     static std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
@@ -229,6 +239,7 @@ private:
     testsupport::LauncherFixture launcher_;
     bool jarCopied_ = false;
     DWORD timeoutMs_ = kRunTimeoutMs;
+    std::wstring workingDirectory_;
 };
 
 inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }

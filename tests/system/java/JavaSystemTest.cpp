@@ -112,6 +112,29 @@ TEST_CASE(ArgumentsReachMainExactly) {
     CHECK_EQ(bare.report.Number("args.count"), 0LL);
 }
 
+// Today's editors save UTF-8, with or without a mark: text beyond the ANSI code page survives in
+// every value (here the class path's folder, which the virtual machine takes in the ANSI code
+// page, and the "Cmd" arguments, which reach main as they are).
+TEST_CASE(Utf8IniKeepsItsText) {
+    JavaApp app(L"java-utf8");
+    REQUIRE_APP(app);
+    const std::wstring folder = L"lib \xf1" L"and\xfa";
+    CHECK(testsupport::MakeFolders(app.path(folder)));
+    CHECK(testsupport::CopyThroughMemory(ProbeJar(), app.path(folder + L"\\probe.jar")));
+    DeleteFileW(testsupport::JoinPath(app.lib(), L"probe.jar").c_str());
+    JavaIni ini;
+    ini.classPath = L"\\" + folder + L"\\*.jar";
+    ini.cmd = L"\xf1" L"and\xfa \x65e5\x672c\x8a9e \xd83d\xde00";
+    for (bool mark : {true, false}) {
+        const std::wstring context = mark ? L"with mark" : L"without mark";
+        CHECK(app.WriteIniUtf8(ini, mark));
+        const JavaRun run = app.Run({L"first"});
+        CheckReport(context, run);
+        CHECK_EQ_AT(context, run.report.Arguments(),
+                    (std::vector<std::wstring>{L"first", L"\xf1" L"and\xfa", L"\x65e5\x672c\x8a9e", L"\xd83d\xde00"}));
+    }
+}
+
 TEST_CASE(ClassPathWildcardExpandsInFileSystemOrder) {
     JavaApp app(L"java-classpath");
     REQUIRE_APP(app);
@@ -425,7 +448,7 @@ TEST_CASE(NonDaemonThreadKeepsTheProcessUntilItEnds) {
 }
 
 TEST_CASE(AnyVmProviderParksTheMainThreadUntilSystemExit) {
-    // probe.Parked returns from main at once; a daemon thread calls System.exit after 3 s with 7
+    // probe.Parked returns from main at once; a daemon thread calls System.exit after 1.5 s with 7
     // when main's thread is still alive. Without parking the run ends before, with 0.
     struct Row { const wchar_t* provider; DWORD expected; };
     const Row rows[] = {{L"any", 7}, {L"IBM", 7}, {L"favor_ibm", 7}, {L"", 0}, {L"favor_sun", 7}};
@@ -436,6 +459,6 @@ TEST_CASE(AnyVmProviderParksTheMainThreadUntilSystemExit) {
         ini.mainClass = L"probe.Parked";
         ini.vmProvider = row.provider;
         CHECK(app.WriteIni(ini));
-        CheckCleanRun(row.provider, app.Run({L"3000"}), row.expected);
+        CheckCleanRun(row.provider, app.Run({L"1500"}), row.expected);
     }
 }

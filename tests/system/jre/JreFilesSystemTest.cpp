@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "launcher/Settings.h"
+#include "base/IniFile.h"
 #include "jre/JreSelection.h"
-#include "launcher/Settings.h"
+#include "jre/JreSettings.h"
 #include "jre/Win32JreSystem.h"
 #include "launcher/Settings.h"
 #include "tests/framework/Check.h"
@@ -94,7 +94,7 @@ TEST_CASE(probe_folders_named_like_libraries_do_not_count) {
     CHECK(!HasJavaLibrary(home));
 }
 
-TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
+TEST_CASE(probe_empty_home_is_relative_to_the_working_directory_which_the_search_skips) {
     TempFolder temp(L"jre-cwd");
     CHECK(MakeJre(temp.path() + L"\\", {kServer}));
     WorkingDirectory cwd(temp.path());
@@ -102,12 +102,14 @@ TEST_CASE(probe_empty_home_is_relative_to_the_working_directory) {
     CHECK_EQ(probe.library, std::wstring(kServer));
     CHECK(probe.server);
 
-    // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry,
-    // so the working directory's bare sub-paths decide.
-    LauncherSettings settings;
+    // The launcher's own search: no JRE Path, nothing beside the test program, no registry entry.
+    // The library planted in the working directory is not taken, nor one named by a relative
+    // "JRE Path", which names a folder beside the executable.
+    JreSettings settings;
     JreSelection selection;
-    CHECK(FindJre(settings, nullptr, selection));
-    CHECK_EQ(selection.jvmLibraryPath, std::wstring(kServer));
+    CHECK(!FindJre(settings, nullptr, selection));
+    settings.jrePath = L".";
+    CHECK(!FindJre(settings, nullptr, selection));
 }
 
 TEST_CASE(probe_local_jre_beside_the_executable) {
@@ -140,7 +142,7 @@ TEST_CASE(probe_local_jre_beside_the_executable) {
         CHECK_EQ_AT(row.name, MakeJre(app, row.appFiles), true);
         PlacedSystem system(app + L"Tool 64.exe", row.arch);
         WorkingDirectory cwd(temp.path());  // holds no JRE
-        LauncherSettings settings;
+        JreSettings settings;
         settings.jvmType = row.type;
         JreSelection selection;
         const bool found = FindJre(system, settings, nullptr, selection);
@@ -225,12 +227,55 @@ TEST_CASE(pe_jre_path_of_the_other_architecture_hands_over_only_with_a_pair_prod
         testsupport::MakeFolders(home + L"bin\\client");
         CHECK(testsupport::CopyFileTo(TinyLibrary(row.library), home + kClient));
         PlacedSystem system(temp / L"Tool 64.exe", row.arch);
-        LauncherSettings settings;
+        JreSettings settings;
         settings.jrePath = temp / row.library;  // without a trailing backslash
         settings.pairProduct = row.pairProduct;
         JreSelection selection;
         CHECK_EQ_AT(row.name, FindJre(system, settings, nullptr, selection), true);
         CHECK_EQ_AT(row.name, selection.jvmLibraryPath, home + kClient);
         CHECK_EQ_AT(row.name, selection.runPairProduct, row.runPairProduct);
+    }
+}
+
+// "JRE Path" goes back into a settings file in the file's own encoding: UTF-8 (with or without a
+// mark) stays UTF-8, UTF-16 stays UTF-16, ANSI stays ANSI; a new file is UTF-8. Each reads back
+// whole, and the other values stay.
+TEST_CASE(writeback_keeps_the_file_encoding) {
+    const std::wstring home = L"C:\\\x00f1" L"and\x00fa\\jre\\";
+    const std::string utf8Home = "C:\\\xC3\xB1" "and\xC3\xBA\\jre\\";
+    const std::string mark = "\xEF\xBB\xBF";
+    struct Row {
+        const wchar_t* name;
+        bool exists;
+        bool utf16;
+        std::string before;     // bytes, or for UTF-16 the ASCII text
+        std::string startsWith; // the file's first bytes afterwards
+        std::string holds;      // bytes the file holds afterwards
+    };
+    const Row rows[] = {
+        {L"UTF-8 with mark", true, false, mark + "[Java Runtime Environment]\r\nMain Class=a.B\r\n", mark,
+         "JRE Path=" + utf8Home},
+        {L"UTF-8 without mark", true, false, "[Product Information]\r\nProduct Name=\xC3\x91u\r\n[Java Runtime Environment]\r\nMain Class=a.B\r\n",
+         "[Product Information]", "JRE Path=" + utf8Home},
+        {L"ANSI", true, false, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "[", "JRE Path=C:\\\xF1" "and\xFA\\jre\\"},
+        {L"UTF-16", true, true, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "\xFF\xFE", ""},
+        {L"new file", false, false, "", "[Java Runtime Environment]", "JRE Path=" + utf8Home},
+    };
+    for (const Row& row : rows) {
+        TempFolder temp(L"jre-encoding");
+        const std::wstring path = temp / L"Tool 64.ini";
+        if (row.exists && row.utf16) {
+            CHECK(testsupport::WriteFileUtf16(path, std::wstring(row.before.begin(), row.before.end())));
+        } else if (row.exists) {
+            CHECK(testsupport::WriteFileBytes(path, row.before));
+        }
+        IniFile file(path);
+        CHECK_EQ_AT(row.name, file.SetString(L"Java Runtime Environment", L"JRE Path", home), true);
+        std::string bytes;
+        CHECK(testsupport::ReadFileBytes(path, bytes));
+        CHECK_EQ_AT(row.name, bytes.compare(0, row.startsWith.size(), row.startsWith), 0);
+        if (!row.holds.empty()) CHECK_EQ_AT(row.name, bytes.find(row.holds) != std::string::npos, true);
+        CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"JRE Path"), home);
+        if (row.exists) CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"Main Class"), std::wstring(L"a.B"));
     }
 }

@@ -75,12 +75,19 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
              f.Register(0, kSunJre, L"1.8", L"C:\\reg");
          },
          L"C:\\reg\\bin\\server\\jvm.dll", false, L"1.8"},
-        {L"jre64 without java.dll is not taken; the working directory is probed",
+        {L"jre64 without java.dll is not taken, nor a library in the working directory",
          [](FakeJreSystem& f, JreSettings& s) {
              f.AddJre(L"C:\\App\\jre64\\", {kClient});
              f.AddJre(L"", {kServer});
          },
-         L"bin\\server\\jvm.dll", false, L"0.0.0.0"},
+         L"", false, L"0.0.0.0"},
+        {L"a relative JRE Path names a folder beside the executable, not in the working directory",
+         [](FakeJreSystem& f, JreSettings& s) {
+             s.jrePath = L"runtime";
+             f.AddJre(L"runtime\\", {kClient});
+             f.AddJre(L"C:\\App\\runtime\\", {kServer});
+         },
+         L"C:\\App\\runtime\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
         {L"the 32-bit launcher looks into jre",
          [](FakeJreSystem& f, JreSettings& s) {
              f.arch = Arch::X86;

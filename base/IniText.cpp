@@ -1,0 +1,268 @@
+#include "base/IniText.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+const char kMark[] = "\xEF\xBB\xBF";
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f'; }
+
+std::wstring Trim(const std::wstring& text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+}
+
+bool HasMark(const std::string& bytes) { return bytes.compare(0, 3, kMark) == 0; }
+
+// Decodes one UTF-8 sequence at `pos`; returns its code point and advances `pos`, or returns -1
+// (and advances by one byte) for a malformed one.
+int32_t NextCodePoint(const std::string& bytes, size_t& pos) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(pos);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    size_t length;
+    int32_t code;
+    int32_t minimum;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, code = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, code = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, code = lead & 0x07, minimum = 0x10000;
+    } else {
+        ++pos;
+        return -1;
+    }
+    if (bytes.size() - pos < length) {
+        ++pos;
+        return -1;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = byte(pos + i);
+        if ((next & 0xC0) != 0x80) {
+            ++pos;
+            return -1;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        ++pos;
+        return -1;
+    }
+    pos += length;
+    return code;
+}
+
+// One line of the text: where its content ends and where the next line begins.
+struct Line {
+    size_t begin;
+    size_t end;
+    size_t next;
+};
+
+std::vector<Line> SplitLines(const std::string& bytes, size_t start) {
+    std::vector<Line> lines;
+    size_t pos = start;
+    while (pos < bytes.size()) {
+        size_t end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        size_t next = end;
+        if (next < bytes.size()) next += (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
+        lines.push_back({pos, end, next});
+        pos = next;
+    }
+    return lines;
+}
+
+// A parsed line: a section header, a key with or without value, or nothing.
+struct ParsedLine {
+    enum class Kind { Nothing, Section, Key } kind = Kind::Nothing;
+    std::wstring name;   // section name or key
+    std::wstring value;  // raw value: trimmed, quotes kept
+    bool hasValue = false;
+};
+
+ParsedLine ParseLine(const std::wstring& rawLine) {
+    ParsedLine parsed;
+    const std::wstring line = Trim(rawLine);
+    if (line.empty()) return parsed;
+    if (line[0] == L'[') {
+        const size_t close = line.rfind(L']');
+        if (close == std::wstring::npos) return parsed;
+        parsed.kind = ParsedLine::Kind::Section;
+        parsed.name = Trim(line.substr(1, close - 1));
+        return parsed;
+    }
+    const size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) return parsed;
+    parsed.kind = ParsedLine::Kind::Key;
+    parsed.name = Trim(line.substr(0, equals));
+    parsed.value = Trim(line.substr(equals + 1));
+    parsed.hasValue = true;
+    return parsed;
+}
+
+std::wstring Unquote(const std::wstring& value) {
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0]) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+IniEncoding DetectIniEncoding(const std::string& bytes) {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+        return IniEncoding::Utf16;
+    }
+    if (HasMark(bytes)) return IniEncoding::Utf8;
+    bool beyondAscii = false;
+    for (size_t pos = 0; pos < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[pos]) >= 0x80) beyondAscii = true;
+        if (NextCodePoint(bytes, pos) < 0) return IniEncoding::Ansi;
+    }
+    return beyondAscii ? IniEncoding::Utf8 : IniEncoding::Ansi;
+}
+
+std::wstring DecodeUtf8(const std::string& bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (size_t pos = 0; pos < bytes.size();) {
+        int32_t code = NextCodePoint(bytes, pos);
+        if (code < 0) code = 0xFFFD;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text += static_cast<wchar_t>(0xD800 + (code >> 10));
+            text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(code);
+        }
+    }
+    return text;
+}
+
+std::string EncodeUtf8(const std::wstring& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t code = static_cast<uint32_t>(text[i]);
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+            const uint32_t low = static_cast<uint32_t>(text[i + 1]);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
+        if (code < 0x80) {
+            bytes += static_cast<char>(code);
+        } else if (code < 0x800) {
+            bytes += static_cast<char>(0xC0 | (code >> 6));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (code >> 12));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (code >> 18));
+            bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+IniText IniText::Parse(const std::string& utf8Bytes) {
+    IniText text;
+    text.sections_.push_back(Section{});  // the keys before the first section
+    for (const Line& line : SplitLines(utf8Bytes, HasMark(utf8Bytes) ? 3 : 0)) {
+        ParsedLine parsed = ParseLine(DecodeUtf8(utf8Bytes.substr(line.begin, line.end - line.begin)));
+        if (parsed.kind == ParsedLine::Kind::Section) {
+            text.sections_.push_back(Section{std::move(parsed.name), {}});
+        } else if (parsed.kind == ParsedLine::Kind::Key) {
+            text.sections_.back().entries.push_back(Entry{std::move(parsed.name), Unquote(parsed.value)});
+        }
+    }
+    return text;
+}
+
+std::wstring IniText::GetString(const std::wstring& section, const std::wstring& key) const {
+    const std::wstring sectionName = Trim(section);
+    const std::wstring keyName = Trim(key);
+    for (const Section& candidate : sections_) {
+        if (!SameName(candidate.name, sectionName)) continue;
+        for (const Entry& entry : candidate.entries) {
+            if (SameName(entry.key, keyName)) return entry.value;
+        }
+        return std::wstring();  // only the first section of a name counts
+    }
+    return std::wstring();
+}
+
+std::vector<std::wstring> IniText::SectionNames() const {
+    std::vector<std::wstring> names;
+    for (const Section& section : sections_) {
+        if (!section.name.empty()) names.push_back(section.name);
+    }
+    return names;
+}
+
+std::string SetIniTextValue(const std::string& utf8Bytes, const std::wstring& section, const std::wstring& key,
+                            const std::wstring& value) {
+    const std::wstring sectionName = Trim(section);
+    const std::wstring keyName = Trim(key);
+    const std::vector<Line> lines = SplitLines(utf8Bytes, HasMark(utf8Bytes) ? 3 : 0);
+    const std::string newline = utf8Bytes.find("\r\n") != std::string::npos || utf8Bytes.find('\n') == std::string::npos
+                                    ? "\r\n"
+                                    : "\n";
+    const std::string keyLine = EncodeUtf8(keyName) + "=" + EncodeUtf8(value);
+
+    // The first section of the name ("" before any section header) and, in it, the key's line.
+    bool inSection = sectionName.empty();
+    bool sectionSeen = inSection;
+    size_t insertAt = inSection ? (HasMark(utf8Bytes) ? 3 : 0) : std::string::npos;
+    for (const Line& line : lines) {
+        const std::wstring text = DecodeUtf8(utf8Bytes.substr(line.begin, line.end - line.begin));
+        const ParsedLine parsed = ParseLine(text);
+        if (parsed.kind == ParsedLine::Kind::Section) {
+            if (inSection) break;
+            if (!sectionSeen && SameName(parsed.name, sectionName)) {
+                inSection = sectionSeen = true;
+                insertAt = line.next;
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, keyName)) {
+            return utf8Bytes.substr(0, line.begin) + keyLine + utf8Bytes.substr(line.end);
+        }
+        if (!Trim(text).empty()) insertAt = line.next;  // after the section's last line that is not blank
+    }
+    if (sectionSeen) {
+        std::string before = utf8Bytes.substr(0, insertAt);
+        if (!before.empty() && before.back() != '\n' && before.back() != '\r' && before != kMark) before += newline;
+        return before + keyLine + newline + utf8Bytes.substr(insertAt);
+    }
+    std::string text = utf8Bytes;
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r' && text != kMark) text += newline;
+    return text + "[" + EncodeUtf8(sectionName) + "]" + newline + keyLine + newline;
+}

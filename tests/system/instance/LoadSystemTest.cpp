@@ -1,0 +1,133 @@
+// A first instance under load: 500 later starts in a row each hand their arguments over and get
+// their answer, and the first instance's handle count and memory, read from its own counters,
+// stay flat.
+#include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "tests/framework/Check.h"
+#include "tests/system/instance/InstanceFixture.h"
+
+using namespace instancetest;
+
+namespace {
+
+struct Counters {
+    size_t handles = 0;
+    size_t privateBytes = 0;
+};
+
+// The system's handle table (SystemExtendedHandleInformation), for where GetProcessHandleCount
+// reports nothing (Wine 8 answers 0 for every process).
+struct HandleEntry {
+    PVOID object;
+    ULONG_PTR processId;
+    ULONG_PTR handle;
+    ULONG grantedAccess;
+    USHORT creatorBackTraceIndex;
+    USHORT objectTypeIndex;
+    ULONG attributes;
+    ULONG reserved;
+};
+struct HandleTable {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+
+size_t HandlesInSystemTable(DWORD processId) {
+    using Query = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    const ULONG kExtendedHandleInformation = 64;
+    const NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+    std::vector<ULONG_PTR> buffer(1 << 17);
+    NTSTATUS status;
+    ULONG length = 0;
+    while ((status = query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)),
+                           &length)) == kLengthMismatch) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) return 0;
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    size_t count = 0;
+    for (ULONG_PTR i = 0; i < table->count; ++i) {
+        if (table->entries[i].processId == processId) ++count;
+    }
+    return count;
+}
+
+Counters Read(HANDLE process) {
+    Counters counters;
+    DWORD handles = 0;
+    counters.handles = GetProcessHandleCount(process, &handles) && handles > 0 ? handles
+                                                                               : HandlesInSystemTable(GetProcessId(process));
+    // The committed private memory (PrivateUsage, which Wine leaves at 0, is the same number).
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, &memory, sizeof memory)) counters.privateBytes = memory.PagefileUsage;
+    return counters;
+}
+
+// Later starts in batches of `parallel`, each answered with its own number.
+int HandOver(const AppFixture& app, int from, int count, int parallel) {
+    int answered = 0;
+    for (int start = from; start < from + count; start += parallel) {
+        std::vector<Launched> batch;
+        for (int i = start; i < start + parallel && i < from + count; ++i) {
+            batch.push_back(app.Start({L"ret=" + std::to_wstring(i)}));
+        }
+        int i = start;
+        for (Launched& later : batch) {
+            const testsupport::ExitResult end = later.Finish(60000);
+            if (!end.timedOut && end.exitCode == static_cast<DWORD>(i)) ++answered;
+            ++i;
+        }
+    }
+    return answered;
+}
+
+}  // namespace
+
+TEST_CASE(load_FiveHundredHandOvers) {
+    AppFixture app(L"load", kIntApp, L"Single Instance=yes\r\n");
+    CHECK(app.ok());
+    // A small young generation, collected every few dozen hand-overs: the Java heap's pages are
+    // in use from the start, so that what grows is what is not given back.
+    const std::wstring code = app.folder().substr(app.folder().rfind(L'\\') + 1);
+    CHECK(app.launcher().WriteIni(
+        L"[Product Information]\r\nProduct Name=Marlwick Instance Tests\r\nProduct Code=" + code +
+        L"\r\n[Java Runtime Environment]\r\nMain Class=" + kIntApp + L"\r\nJRE Path=" + JreHome() +
+        L"\r\nVirtual Machine Parameters=\"-Dinstance.dir=" + app.folder() +
+        L"\" -Xmx48m -Xmn1m -Xss512k -XX:+UseSerialGC -XX:TieredStopAtLevel=1\r\n"
+        L"[Class Path]\r\nClass Path=\\lib\\*.jar\r\n[Application]\r\nSingle Instance=yes\r\n"));
+    Launched first = StartFirst(app);
+    const int kWarmUp = 100, kHalf = 200, kParallel = 4;
+
+    // The virtual machine settles first (class loading, compiled code, heap sizing).
+    CHECK_EQ(HandOver(app, 0, kWarmUp, kParallel), kWarmUp);
+    const Counters start = Read(first.handle());
+    CHECK_EQ(HandOver(app, kWarmUp, kHalf, kParallel), kHalf);
+    const Counters middle = Read(first.handle());
+    CHECK_EQ(HandOver(app, kWarmUp + kHalf, kHalf, kParallel), kHalf);
+    const Counters end = Read(first.handle());
+    std::printf("handles %zu -> %zu -> %zu, private bytes %zu -> %zu -> %zu\n", start.handles, middle.handles,
+                end.handles, start.privateBytes, middle.privateBytes, end.privateBytes);
+
+    // A leak of one handle per hand-over would add 200 in each half.
+    CHECK(start.handles > 0);
+    CHECK(middle.handles <= start.handles + 10);
+    CHECK(end.handles <= middle.handles + 10);
+    // Memory: after the first half (the last class loading and compiling), 200 hand-overs add
+    // less than 1 MB: a leak of 5 KB per hand-over would not fit.
+    CHECK(start.privateBytes > 0);
+    CHECK(end.privateBytes <= middle.privateBytes + (1u << 20));
+
+    CHECK_EQ(app.WaitForSecondaryLines(kWarmUp + 2 * kHalf), true);
+    CHECK_EQ(app.MainRecords().size(), size_t(1));
+    StopFirst(app, first);
+}
