@@ -407,6 +407,46 @@ std::wstring EnvironmentValue(const wchar_t* name) {
     return value;
 }
 
+std::wstring WinePath(std::wstring path) {
+    if (path.empty() || path[0] != L'/') return path;
+    for (auto& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return L"Z:" + path;
+}
+
+std::wstring WinePathFromEnvironment(const wchar_t* name) { return WinePath(EnvironmentValue(name)); }
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size, nullptr, nullptr);
+    return result;
+}
+
+std::wstring WideFromUtf8(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
+    return text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TempFolder
 

@@ -158,6 +158,16 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 std::wstring ExecutableFolder();
 // The value of an environment variable of the test; empty when unset.
 std::wstring EnvironmentValue(const wchar_t* name);
+// A Linux path (one that starts with "/") as Wine's Z: drive shows it; any other text unchanged.
+std::wstring WinePath(std::wstring path);
+// WinePath of an environment variable that the build sets to a Linux path; empty when unset.
+std::wstring WinePathFromEnvironment(const wchar_t* name);
+// UTF-16 to UTF-8 and back (files written by the JVM and by Java test programs are UTF-8).
+std::string Utf8(const std::wstring& text);
+std::wstring WideFromUtf8(const std::string& bytes);
+// The lines of a text, without their line feeds and a carriage return before one; no empty last
+// line for a text that ends with a line feed.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // A fresh folder under GetTempPathW, unique to this test and process, deleted with its contents
 // when the object goes. Move-only.

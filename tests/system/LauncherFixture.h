@@ -9,16 +9,7 @@
 namespace testsupport {
 
 // The launcher that the build made: $MARLWICK_LAUNCHER, a Linux path, seen through Wine's Z: drive.
-inline std::wstring BuiltLauncherPath() {
-    std::wstring path = EnvironmentValue(L"MARLWICK_LAUNCHER");
-    if (!path.empty() && path[0] == L'/') {
-        for (auto& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
-}
+inline std::wstring BuiltLauncherPath() { return WinePathFromEnvironment(L"MARLWICK_LAUNCHER"); }
 
 // UTF-16 to the bytes of an ANSI (ASCII-only in practice) INI file.
 inline std::string AsciiBytes(const std::wstring& text) {

@@ -25,15 +25,6 @@ std::wstring ReadIniValue(const std::wstring& path, const wchar_t* section, cons
     return value;
 }
 
-// A Linux path from the build, as Wine shows it on its Z: drive.
-std::wstring WindowsPath(std::wstring path) {
-    if (path.empty() || path[0] != L'/') return path;
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return L"Z:" + path;
-}
-
 const wchar_t kProduct[] = L"[Product Information]\r\nProduct Name=Dialog Test\r\nProduct Code={D1A10G}\r\n";
 
 }  // namespace
@@ -87,7 +78,7 @@ TEST_CASE(BrowsingForRealChoosesAndRemembersTheFolder) {
     CHECK(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop)));
     const std::wstring name = L"Zq" + std::to_wstring(GetCurrentProcessId()) + L"jre";
     const std::wstring home = JoinPath(desktop, name);
-    const std::wstring fakeJre = WindowsPath(EnvironmentValue(L"MARLWICK_FAKE_JVM_ROOT")) + L"\\full";
+    const std::wstring fakeJre = WinePath(EnvironmentValue(L"MARLWICK_FAKE_JVM_ROOT")) + L"\\full";
     CHECK(MakeFolders(home + L"\\bin\\server"));
     CHECK(CopyFileTo(fakeJre + L"\\bin\\server\\jvm.dll", home + L"\\bin\\server\\jvm.dll"));
     struct Cleanup {

@@ -14,17 +14,6 @@ const wchar_t kIntApp[] = L"com.example.instance.IntSecondaryApp";
 const wchar_t kVoidApp[] = L"com.example.instance.VoidSecondaryApp";
 const wchar_t kPlainApp[] = L"com.example.instance.PlainApp";
 
-std::wstring WinePathFromEnvironment(const wchar_t* name) {
-    std::wstring path = EnvironmentValue(name);
-    if (!path.empty() && path[0] == L'/') {
-        for (auto& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
-}
-
 std::wstring FilesFolder() { return WinePathFromEnvironment(L"MARLWICK_INSTANCE_FILES"); }
 std::wstring JreHome() { return WinePathFromEnvironment(L"MARLWICK_JRE_HOME"); }
 
@@ -40,20 +29,6 @@ std::string ReadText(const std::wstring& path) {
     std::string bytes;
     if (!ReadFileBytes(LongForm(path), bytes)) return std::string();
     return bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
 }
 
 std::string Describe(const std::vector<std::wstring>& arguments) {
@@ -248,7 +223,7 @@ DWORD AppFixture::Run(const std::vector<std::wstring>& arguments, DWORD timeoutM
 std::vector<std::string> AppFixture::MainRecords() const {
     std::vector<std::string> records;
     for (const std::wstring& name : FilesMatching(folder(), L"main-*.txt")) {
-        for (const std::string& line : Lines(ReadText(path(name)))) records.push_back(line);
+        for (const std::string& line : SplitLines(ReadText(path(name)))) records.push_back(line);
     }
     return records;
 }
@@ -257,7 +232,7 @@ bool AppFixture::WaitForMainRecords(size_t count, DWORD timeoutMs) const {
     return WaitUntil([&] { return MainRecords().size() >= count; }, timeoutMs);
 }
 
-std::vector<std::string> AppFixture::SecondaryLines() const { return Lines(ReadText(path(L"secondary.txt"))); }
+std::vector<std::string> AppFixture::SecondaryLines() const { return SplitLines(ReadText(path(L"secondary.txt"))); }
 
 bool AppFixture::WaitForSecondaryLines(size_t count, DWORD timeoutMs) const {
     return WaitUntil([&] { return SecondaryLines().size() >= count; }, timeoutMs);

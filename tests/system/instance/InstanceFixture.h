@@ -27,7 +27,6 @@ const DWORD kTimedOut = 0xBAD7111E;
 const DWORD kStartMs = 90000;
 
 // A Linux path from the environment in Wine's Z: form; empty when the variable is unset.
-std::wstring WinePathFromEnvironment(const wchar_t* name);
 // The folder with this test's build products: the jar, the helper programs, the fake JREs.
 std::wstring FilesFolder();
 // The real Windows JRE home (Z:\...).
@@ -37,7 +36,6 @@ std::wstring InstanceName(const std::wstring& exePath);
 
 // UTF-8 text of a file; empty when it cannot be read.
 std::string ReadText(const std::wstring& path);
-std::vector<std::string> Lines(const std::string& text);
 // How the applications write an argument list: "2 [a] [b]", non-ASCII as \uXXXX.
 std::string Describe(const std::vector<std::wstring>& arguments);
 // Names of the files in a folder that match a pattern ("main-*.txt").

@@ -20,16 +20,7 @@ const DWORD kFailed = 0xFFFFFFFF;
 const DWORD kRunTimeoutMs = 90000;
 
 // A Linux path from the environment as Wine's Z: drive sees it; empty when the variable is unset.
-inline std::wstring WindowsPathFromEnvironment(const wchar_t* name) {
-    std::wstring path = testsupport::EnvironmentValue(name);
-    if (!path.empty() && path[0] == L'/') {
-        for (auto& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
-}
+inline std::wstring WindowsPathFromEnvironment(const wchar_t* name) { return testsupport::WinePathFromEnvironment(name); }
 
 // The runtime that tools/fetch-jre.sh unpacks ($MARLWICK_JRE), the JRE home with bin\server\jvm.dll.
 inline std::wstring JreHome() { return WindowsPathFromEnvironment(L"MARLWICK_JRE"); }
@@ -37,13 +28,7 @@ inline std::wstring JreHome() { return WindowsPathFromEnvironment(L"MARLWICK_JRE
 inline std::wstring ProbeJar() { return WindowsPathFromEnvironment(L"MARLWICK_PROBE_JAR"); }
 
 // The UTF-16 text of the ASCII or UTF-8 bytes of a file (the JVM writes UTF-8 or ASCII).
-inline std::wstring Utf8ToWide(const std::string& bytes) {
-    if (bytes.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
-    return text;
-}
+inline std::wstring Utf8ToWide(const std::string& bytes) { return testsupport::WideFromUtf8(bytes); }
 
 // Report.java's "key=value" lines, values unescaped (\\ and \uXXXX) back into UTF-16.
 class Report {

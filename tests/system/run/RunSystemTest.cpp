@@ -17,25 +17,8 @@ namespace {
 const DWORD kFailed = 0xFFFFFFFF;
 const DWORD kRunTimeoutMs = 60000;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size, nullptr, nullptr);
-    return result;
-}
-
-// A Linux path from the build, as Wine shows it on its Z: drive.
-std::wstring WindowsPath(std::wstring path) {
-    if (path.empty() || path[0] != L'/') return path;
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return L"Z:" + path;
-}
-
 // The folder that holds one folder per variant of the double, each laid out as a JRE home.
-std::wstring FakeJvmRoot() { return WindowsPath(EnvironmentValue(L"MARLWICK_FAKE_JVM_ROOT")); }
+std::wstring FakeJvmRoot() { return WinePathFromEnvironment(L"MARLWICK_FAKE_JVM_ROOT"); }
 
 // Everything a run needs; the defaults give a start that succeeds.
 struct Setup {
@@ -88,18 +71,6 @@ struct Outcome {
     }
     std::vector<std::string> MainArguments() const { return After("main arg["); }
 };
-
-std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 // The JRE home of the double's variant, copied to `home` (a folder with a space in its name).
 bool LayOutJre(const Setup& setup, const std::wstring& home) {

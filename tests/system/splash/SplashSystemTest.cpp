@@ -18,21 +18,13 @@ namespace {
 const DWORD kFailed = 0xFFFFFFFF;
 const wchar_t kSplashClass[] = L"SplashScreenWindow";
 
-std::wstring WindowsPath(std::wstring path) {
-    if (path.empty() || path[0] != L'/') return path;
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return L"Z:" + path;
-}
-
 std::wstring FakeJreHome(const std::wstring& variant) {
-    return WindowsPath(EnvironmentValue(L"MARLWICK_FAKE_JRE_ROOT")) + L"\\" + variant;
+    return WinePath(EnvironmentValue(L"MARLWICK_FAKE_JRE_ROOT")) + L"\\" + variant;
 }
 std::wstring Picture(const std::wstring& ext) {
-    return WindowsPath(EnvironmentValue(L"MARLWICK_SPLASH_PICTURES")) + L"\\splash." + ext;
+    return WinePath(EnvironmentValue(L"MARLWICK_SPLASH_PICTURES")) + L"\\splash." + ext;
 }
-std::wstring RealJreHome() { return WindowsPath(EnvironmentValue(L"MARLWICK_JRE")); }
+std::wstring RealJreHome() { return WinePath(EnvironmentValue(L"MARLWICK_JRE")); }
 
 // A 24-bit BMP of one colour.
 std::string SolidBmp(int width, int height) {
@@ -64,7 +56,7 @@ std::string SolidBmp(int width, int height) {
 // With MARLWICK_SPLASH_SHOTS set to a folder: the whole screen as <folder>\<name>.bmp, for a
 // person to look at.
 void SaveScreen(const std::wstring& name) {
-    const std::wstring folder = WindowsPath(EnvironmentValue(L"MARLWICK_SPLASH_SHOTS"));
+    const std::wstring folder = WinePath(EnvironmentValue(L"MARLWICK_SPLASH_SHOTS"));
     if (folder.empty()) return;
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
