@@ -89,3 +89,13 @@ std::wstring SystemErrorText(DWORD error) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     return text;
 }
+
+std::wstring ShortPathOf(const std::wstring& path) {
+    std::vector<wchar_t> buffer(path.size() + 1);
+    for (;;) {
+        const DWORD length = GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::wstring();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(length);
+    }
+}

@@ -22,3 +22,6 @@ std::string ToThreadAnsi(const std::wstring& text);
 
 // The system's text for an error code, without its line break; "" when it has none.
 std::wstring SystemErrorText(DWORD error);
+
+// The short (8.3) form of an existing path; empty when the volume has none or it cannot be had.
+std::wstring ShortPathOf(const std::wstring& path);

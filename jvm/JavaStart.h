@@ -39,6 +39,13 @@ public:
     virtual void MemoryStatus(uint64_t& totalPhysical, uint64_t& availableVirtual) = 0;
 };
 
+// The virtual machine builds paths below its home into buffers of MAX_PATH (260) characters; a
+// library path this long or longer leaves no room for them, and is better passed in its short form.
+constexpr size_t kLongestUsableJvmLibraryPath = 200;
+inline bool JvmLibraryPathTooLong(const std::wstring& jvmLibraryPath) {
+    return jvmLibraryPath.size() > kLongestUsableJvmLibraryPath;
+}
+
 // The process environment for the virtual machine, set before the JVM library is loaded.
 struct VmEnvironment {
     std::wstring jvmPath;            // VX_JVM_PATH

@@ -83,7 +83,15 @@ bool Launcher::LocateJre() {
     if (!FindJre(settings, &dialog, selection)) return false;
     jvmLibraryPath = selection.jvmLibraryPath;
     runPairProduct = selection.runPairProduct;
-    return true;
+    if (runPairProduct || !JvmLibraryPathTooLong(jvmLibraryPath)) return true;
+    // A runtime installed in a very deep folder starts from the folder's short form.
+    const std::wstring shortPath = ShortPathOf(jvmLibraryPath);
+    if (!shortPath.empty() && !JvmLibraryPathTooLong(shortPath)) {
+        jvmLibraryPath = shortPath;
+        return true;
+    }
+    ShowFormattedError(IDS_JRE_FOLDER_TOO_LONG, {FolderOf(FolderOf(FolderOf(jvmLibraryPath)))});
+    return false;
 }
 
 bool Launcher::GatherVmOptions() {
