@@ -247,7 +247,7 @@ LRESULT CALLBACK HyperlinkControl::Procedure(HWND window, UINT message, WPARAM w
 
 LRESULT HyperlinkControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && tooltip_) {
-        MSG relayed = {window_, message, wParam, lParam, GetMessageTime(), {}};
+        MSG relayed = {window_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
         GetCursorPos(&relayed.pt);
         SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
