@@ -1,7 +1,13 @@
 #include "launcher/SingleInstance.h"
 
+#include <cstring>
+
+#include "base/ErrorBox.h"
+#include "base/FileIdentity.h"
 #include "base/Thread.h"
+#include "base/Win32Text.h"
 #include "launcher/InstanceBlock.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -17,48 +23,173 @@ const wchar_t kStartedEventSuffix[] = L"_upr_evt";
 const DWORD kHandOverTimeoutMs = 30000;
 // How often a later start looks at the first instance while it waits for its answer.
 const DWORD kFirstInstanceTickMs = 100;
+// A first instance writes its process at once after creating the block and its listener moments
+// later; a block that stays without them this long is not a first instance's.
+const DWORD kProcessWaitMs = 2000;
+const DWORD kListenerWaitMs = 10000;
 
 std::wstring ArgumentsTakenEventName(const std::wstring& instanceName, DWORD laterThreadId) {
     return instanceName + kArgumentsTakenSuffix + L"_" + std::to_wstring(laterThreadId);
+}
+
+// Any process may write the block at any time: each field is read once, as it is now.
+uint32_t Peek(const uint32_t& field) { return *static_cast<const volatile uint32_t*>(&field); }
+
+bool QueryTokenUser(HANDLE process, std::vector<BYTE>& buffer) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    UniqueHandle owned(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0) return false;
+    buffer.assign(size, 0);
+    return GetTokenInformation(token, TokenUser, buffer.data(), size, &size) != FALSE;
+}
+
+// The same user runs `process` as runs this one.
+bool IsOwnUser(HANDLE process) {
+    std::vector<BYTE> theirs, ours;
+    if (!QueryTokenUser(process, theirs) || !QueryTokenUser(GetCurrentProcess(), ours)) return false;
+    return EqualSid(reinterpret_cast<TOKEN_USER*>(theirs.data())->User.Sid,
+                    reinterpret_cast<TOKEN_USER*>(ours.data())->User.Sid) != FALSE;
+}
+
+bool ProcessImagePath(HANDLE process, std::wstring& path) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) {
+            path.assign(buffer.data(), size);
+            return true;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        buffer.resize(buffer.size() * 4);
+    }
+    return false;
 }
 
 }  // namespace
 
 bool SingleInstance::Setup(const std::wstring& modulePath, const std::vector<std::wstring>& arguments,
                            Deliver deliver) {
-    name_ = InstanceNameFromPath(modulePath);
     deliver_ = std::move(deliver);
-    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceBlock),
-                                      name_.c_str()));
-    const DWORD mappingError = GetLastError();
-    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceBlock)));
-    if (!view_) {
-        mapping_.reset();
-        return true;  // no single instance for this start
+    programKey_ = FileKey(modulePath);
+    const std::wstring base = InstanceNameFromCanonicalPath(programKey_);
+    // A first instance may run in any block: the ones before it were held by others when it came.
+    for (unsigned slot = 0; slot < kInstanceSlots; ++slot) {
+        if (JoinSlot(InstanceSlotName(base, slot)) == Claim::Later) return HandOver(arguments);
     }
-    block_ = static_cast<InstanceBlock*>(view_.get());
-    if (mappingError == 0) return SetupFirst(name_);
-    isLater_ = true;
-    return HandOver(name_, arguments);
+    for (unsigned slot = 0; slot < kInstanceSlots; ++slot) {
+        switch (ClaimSlot(InstanceSlotName(base, slot))) {
+            case Claim::First: return true;
+            case Claim::Later: return HandOver(arguments);
+            case Claim::Alone: return true;
+            case Claim::Passed: break;
+        }
+    }
+    return true;  // every block is held by others: this start runs on its own
 }
 
-bool SingleInstance::SetupFirst(const std::wstring& name) {
-    startedEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, (name + kStartedEventSuffix).c_str()));
-    messageId_ = RegisterWindowMessageW(name.c_str());
-    if (messageId_ == 0) return true;
-    block_->messageId = messageId_;
+bool SingleInstance::MapBlock(UniqueHandle mapping, const std::wstring& name) {
+    // A mapping smaller than a block (made by someone else) cannot be mapped whole: passed over.
+    UniqueViewOfFile view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(InstanceBlock)));
+    if (!view) return false;
+    mapping_ = std::move(mapping);
+    view_ = std::move(view);
+    block_ = static_cast<InstanceBlock*>(view_.get());
+    name_ = name;
+    return true;
+}
+
+void SingleInstance::ReleaseBlock() {
+    view_.reset();
+    block_ = nullptr;
+    mapping_.reset();
+    firstProcess_.reset();
+}
+
+SingleInstance::Claim SingleInstance::JoinSlot(const std::wstring& name) {
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str()));
+    if (!mapping || !MapBlock(std::move(mapping), name)) return Claim::Passed;
+    if (FirstInstanceIsGenuine()) return Claim::Later;
+    ReleaseBlock();
+    return Claim::Passed;
+}
+
+SingleInstance::Claim SingleInstance::ClaimSlot(const std::wstring& name) {
+    UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InstanceBlock),
+                                            name.c_str()));
+    const DWORD error = GetLastError();
+    if (!mapping || !MapBlock(std::move(mapping), name)) return Claim::Passed;
+    if (error != ERROR_ALREADY_EXISTS) return SetupFirst();
+    if (FirstInstanceIsGenuine()) return Claim::Later;
+    ReleaseBlock();
+    return Claim::Passed;
+}
+
+SingleInstance::Claim SingleInstance::SetupFirst() {
+    // The process first: a later start that opens the block now knows whom to wait for.
     block_->processId = GetCurrentProcessId();
+    startedEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, (name_ + kStartedEventSuffix).c_str()));
+    messageId_ = RegisterWindowMessageW(name_.c_str());
     UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!queueReady) return true;
-    HANDLE ready = queueReady.get();
-    listenerThread_ = StartThread([this, ready] { return Listen(ready); }, 0, 0, &listenerThreadId_);
-    if (!listenerThread_) return true;
+    if (messageId_ != 0 && queueReady) {
+        block_->messageId = messageId_;
+        HANDLE ready = queueReady.get();
+        listenerThread_ = StartThread([this, ready] { return Listen(ready); }, 0, 0, &listenerThreadId_);
+    }
+    if (!listenerThread_) {
+        startedEvent_.reset();
+        ReleaseBlock();
+        return Claim::Alone;
+    }
     // Later starts find the thread identifier only once the thread can take their posts.
     HANDLE readyOrEnded[] = {queueReady.get(), listenerThread_.get()};
     WaitForMultipleObjects(2, readyOrEnded, FALSE, INFINITE);
     block_->listenerThreadId = listenerThreadId_;
     isFirst_ = true;
+    return Claim::First;
+}
+
+bool SingleInstance::FirstInstanceIsGenuine() {
+    DWORD processId = 0;
+    const ULONGLONG processDeadline = GetTickCount64() + kProcessWaitMs;
+    while ((processId = Peek(block_->processId)) == 0) {
+        if (GetTickCount64() >= processDeadline) return false;
+        Sleep(10);
+    }
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) process.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
+    if (!IsThisProgram(process.get()) || !IsOwnUser(process.get())) return false;
+
+    // The message is this executable's; the listener must be a thread of that process.
+    const UINT messageId = RegisterWindowMessageW(name_.c_str());
+    if (messageId == 0) return false;
+    DWORD listenerId = 0;
+    const ULONGLONG listenerDeadline = GetTickCount64() + kListenerWaitMs;
+    while ((listenerId = Peek(block_->listenerThreadId)) == 0 || Peek(block_->messageId) != messageId) {
+        if (GetTickCount64() >= listenerDeadline || WaitForSingleObject(process.get(), 10) != WAIT_TIMEOUT) {
+            return false;
+        }
+    }
+    UniqueHandle listener(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, listenerId));
+    if (!listener) listener.reset(OpenThread(THREAD_QUERY_INFORMATION, FALSE, listenerId));
+    if (!listener || GetProcessIdOfThread(listener.get()) != processId) return false;
+    listenerThreadId_ = listenerId;
+    messageId_ = messageId;
+    firstProcess_ = std::move(process);
     return true;
+}
+
+bool SingleInstance::IsThisProgram(HANDLE process) const {
+    std::wstring image;
+    return ProcessImagePath(process, image) && FileKey(image) == programKey_;
+}
+
+bool SingleInstance::HandOverFailed(DWORD error) {
+    ShowFormattedError(IDS_INSTANCE_HAND_OVER_FAILED, {SystemErrorText(error) + L" (" + std::to_wstring(error) + L")"});
+    return false;
 }
 
 DWORD SingleInstance::Listen(HANDLE queueReady) {
@@ -77,13 +208,13 @@ DWORD SingleInstance::Listen(HANDLE queueReady) {
         std::vector<std::wstring> arguments;
         bool copied = false;
         try {
-            arguments = ReadForwardedArguments(*block_);
-            copied = true;
+            copied = TakeArguments(laterThreadId, arguments);
         } catch (...) {  // out of memory: this start gets no answer, the listener goes on
         }
+        // Only arguments really taken are acknowledged: otherwise the start reports its failure.
+        if (!copied) continue;
         UniqueHandle taken(OpenEventW(EVENT_MODIFY_STATE, FALSE, ArgumentsTakenEventName(name_, laterThreadId).c_str()));
         if (taken) SetEvent(taken.get());
-        if (!copied) continue;
         const UINT messageId = messageId_;
         HANDLE started = startedEvent_.get();
         const Deliver& deliver = deliver_;
@@ -98,13 +229,32 @@ DWORD SingleInstance::Listen(HANDLE queueReady) {
     return 0;
 }
 
-bool SingleInstance::HandOver(const std::wstring& name, const std::vector<std::wstring>& arguments) {
+bool SingleInstance::TakeArguments(DWORD writerThreadId, std::vector<std::wstring>& arguments) const {
+    const uint32_t size = ArgumentsElsewhereSize(*block_);
+    if (size == 0) {
+        arguments = ReadForwardedArguments(*block_);
+        return true;
+    }
+    if (size > kMaxArgumentBytes) return false;
+    UniqueHandle mapping(
+        OpenFileMappingW(FILE_MAP_READ, FALSE, ArgumentsMappingName(name_, writerThreadId).c_str()));
+    if (!mapping) return false;
+    // Fails when the mapping is smaller than it is said to be.
+    UniqueViewOfFile view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, size));
+    if (!view) return false;
+    arguments = DecodeArguments(static_cast<const uint8_t*>(view.get()), size, ForwardedArgumentCount(*block_));
+    return true;
+}
+
+bool SingleInstance::HandOver(const std::vector<std::wstring>& arguments) {
+    isLater_ = true;
     // The answer is posted to this thread, which therefore needs a queue now.
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    UniqueHandle handOver(CreateMutexW(nullptr, FALSE, (name + kHandOverMutexSuffix).c_str()));
-    UniqueHandle argumentsTaken(
-        CreateEventW(nullptr, FALSE, FALSE, ArgumentsTakenEventName(name, GetCurrentThreadId()).c_str()));
+    const DWORD self = GetCurrentThreadId();
+    UniqueHandle handOver(CreateMutexW(nullptr, FALSE, (name_ + kHandOverMutexSuffix).c_str()));
+    UniqueHandle argumentsTaken(CreateEventW(nullptr, FALSE, FALSE, ArgumentsTakenEventName(name_, self).c_str()));
+    if (!argumentsTaken) return HandOverFailed(GetLastError());
     if (handOver) {
         const DWORD wait = WaitForSingleObject(handOver.get(), kHandOverTimeoutMs);
         if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) handOver.reset();  // go on unserialised
@@ -112,12 +262,37 @@ bool SingleInstance::HandOver(const std::wstring& name, const std::vector<std::w
     ScopeExit release([&handOver] {
         if (handOver) ReleaseMutex(handOver.get());
     });
-    firstProcessId_ = block_->processId;
-    messageId_ = block_->messageId;
-    if (!WriteForwardedArguments(arguments, GetCurrentThreadId(), *block_)) return false;
-    if (!PostThreadMessageW(block_->listenerThreadId, messageId_, GetCurrentThreadId(), 0)) return false;
-    if (argumentsTaken) WaitForSingleObject(argumentsTaken.get(), kHandOverTimeoutMs);
-    return true;
+    // A list too long for the block travels in a mapping of this start's own, named after its
+    // thread, which lives until the first instance has taken the list.
+    UniqueHandle besideMapping;
+    UniqueViewOfFile besideView;
+    if (!WriteForwardedArguments(arguments, self, *block_)) {
+        std::vector<uint8_t> bytes;
+        try {
+            bytes = EncodeArguments(arguments);
+        } catch (...) {
+            return HandOverFailed(ERROR_NOT_ENOUGH_MEMORY);
+        }
+        if (bytes.size() > kMaxArgumentBytes) return HandOverFailed(ERROR_FILENAME_EXCED_RANGE);
+        const auto size = static_cast<DWORD>(bytes.size());
+        HANDLE made = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
+                                         ArgumentsMappingName(name_, self).c_str());
+        const DWORD error = GetLastError();
+        besideMapping.reset(made);
+        if (!besideMapping) return HandOverFailed(error);
+        // One made beforehand by someone else is not this start's to fill.
+        if (error == ERROR_ALREADY_EXISTS) return HandOverFailed(error);
+        besideView.reset(MapViewOfFile(besideMapping.get(), FILE_MAP_WRITE, 0, 0, size));
+        if (!besideView) return HandOverFailed(GetLastError());
+        std::memcpy(besideView.get(), bytes.data(), size);
+        WriteArgumentsElsewhere(static_cast<uint32_t>(arguments.size()), size, self, *block_);
+    }
+    if (!PostThreadMessageW(listenerThreadId_, messageId_, self, 0)) return HandOverFailed(GetLastError());
+    // Wait for the arguments to be taken, or for the first instance to end before it took them.
+    HANDLE takenOrEnded[] = {argumentsTaken.get(), firstProcess_.get()};
+    const DWORD taken = WaitForMultipleObjects(2, takenOrEnded, FALSE, kHandOverTimeoutMs);
+    if (taken == WAIT_OBJECT_0) return true;
+    return HandOverFailed(taken == WAIT_OBJECT_0 + 1 ? ERROR_PROCESS_ABORTED : ERROR_TIMEOUT);
 }
 
 void SingleInstance::MainStarted() {
@@ -125,12 +300,9 @@ void SingleInstance::MainStarted() {
 }
 
 int32_t SingleInstance::WaitForFirstInstance() {
-    // SYNCHRONIZE to wait on the process; without it every wait fails at once and the loop spins.
-    UniqueHandle first(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, firstProcessId_));
-    if (!first) first.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, firstProcessId_));
-    if (!first) return 0;
+    if (!firstProcess_) return -1;
     const UINT messageId = messageId_;
-    HANDLE process = first.get();
+    HANDLE process = firstProcess_.get();
     auto takeAnswer = [messageId](int32_t& answer) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -169,7 +341,5 @@ void SingleInstance::Stop() {
         listenerThread_.reset();
     }
     startedEvent_.reset();
-    view_.reset();
-    block_ = nullptr;
-    mapping_.reset();
+    ReleaseBlock();
 }

@@ -1,5 +1,10 @@
 // Single instance: the first start of an executable listens for later starts; a later start hands
 // its arguments to the first one's application and ends with its answer.
+//
+// What counts as the same executable: the same file, by its canonical long path compared as
+// Windows compares file names. A later start hands over only to a live process of that file, run
+// by the same user, whose listener thread is its own; a block that anyone else holds is passed
+// over for the next of kInstanceSlots blocks, so that nobody can capture or block the start.
 #pragma once
 
 #include <windows.h>
@@ -26,8 +31,9 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Claims or joins the executable's instance. A first instance starts listening; a later start
-    // hands over `arguments`. When the shared objects cannot be had the start runs on its own
-    // (neither first nor later). False only when a later start could not hand over.
+    // hands over `arguments`, however many. When the shared objects cannot be had the start runs
+    // on its own (neither first nor later). False only when a later start could not hand over;
+    // the user has then been told.
     bool Setup(const std::wstring& modulePath, const std::vector<std::wstring>& arguments, Deliver deliver);
 
     bool IsFirst() const { return isFirst_; }
@@ -43,13 +49,24 @@ public:
     void Stop();
 
 private:
-    bool SetupFirst(const std::wstring& name);
-    bool HandOver(const std::wstring& name, const std::vector<std::wstring>& arguments);
+    enum class Claim { First, Later, Passed, Alone };
+
+    bool MapBlock(UniqueHandle mapping, const std::wstring& name);
+    void ReleaseBlock();
+    Claim JoinSlot(const std::wstring& name);
+    Claim ClaimSlot(const std::wstring& name);
+    Claim SetupFirst();
+    bool FirstInstanceIsGenuine();
+    bool IsThisProgram(HANDLE process) const;
+    bool HandOver(const std::vector<std::wstring>& arguments);
+    bool HandOverFailed(DWORD error);
+    bool TakeArguments(DWORD writerThreadId, std::vector<std::wstring>& arguments) const;
     DWORD Listen(HANDLE queueReady);
 
     bool isFirst_ = false;
     bool isLater_ = false;
-    std::wstring name_;
+    std::wstring programKey_;  // this executable's canonical path, folded
+    std::wstring name_;        // the block's name, the base of its companion objects' names
     UniqueHandle mapping_;
     UniqueViewOfFile view_;
     InstanceBlock* block_ = nullptr;
@@ -58,6 +75,7 @@ private:
     // The first instance's own copies: the shared block can be written by any process.
     DWORD listenerThreadId_ = 0;
     UINT messageId_ = 0;
-    DWORD firstProcessId_ = 0;
+    // A later start: the first instance as checked, held from the check on.
+    UniqueHandle firstProcess_;
     Deliver deliver_;
 };

@@ -18,6 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
         FUZZ_ASSERT(ReadForwardedArguments(again) == arguments);
         FUZZ_ASSERT(ForwardedArgumentsWriter(again) == 7);
     }
-    InstanceNameFromPath(fuzz::Fields(data, size, 1)[0]);
+    // Any path gives a name without a backslash, within the kernel's limits.
+    const std::wstring name = InstanceNameFromCanonicalPath(fuzz::Fields(data, size, 1)[0]);
+    FUZZ_ASSERT(name.find(L'\\') == std::wstring::npos && name.size() <= kInstanceNameMax);
+    // A list carried beside the block reads back as it was written (an empty list as one empty
+    // argument), and any bytes decode without reading past their end.
+    const std::vector<uint8_t> encoded = EncodeArguments(arguments);
+    FUZZ_ASSERT(DecodeArguments(encoded.data(), encoded.size(), static_cast<uint32_t>(arguments.size())) == arguments);
+    DecodeArguments(data, size, 0);
+    DecodeArguments(data, size, size > 0 ? data[0] : 0);
     return 0;
 }

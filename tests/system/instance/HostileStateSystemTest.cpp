@@ -145,21 +145,20 @@ TEST_CASE(hostile_CrashedFirstInstance) {
     CHECK_EQ(waited.timedOut, false);
     CHECK_EQ(waited.exitCode, 0xC0000005u);
 
-    // The block is still there but nobody listens: a new start cannot hand over and fails at once.
-    const ULONGLONG before = GetTickCount64();
-    CHECK_EQ(app.Run({L"into the void"}, 60000), kFailed);
-    CHECK(GetTickCount64() - before < 20000);
-
-    // Once the block is gone, the next start is a first instance again and serves later ones.
-    SetEvent(release.get());
-    CHECK_EQ(holder.Finish(30000).exitCode, 0u);
+    // The block is still there but nobody listens: the next start becomes the first instance
+    // itself, in a block of its own, and serves later starts, before and after the old block goes.
     DeleteFileW(app.path(L"stop").c_str());
     Launched second = app.Start({L"stay", L"again"});
     CHECK(app.WaitForMainRecords(2));
     CHECK_EQ(app.Run({L"to", L"the", L"new"}, 60000), 43u);
-    CHECK(app.WaitForSecondaryLines(2));
+    SetEvent(release.get());
+    CHECK_EQ(holder.Finish(30000).exitCode, 0u);
+    CHECK_EQ(app.Run({L"once more"}, 60000), 41u);
+    CHECK(app.WaitForSecondaryLines(3));
     CHECK_EQ(app.SecondaryLines(), (std::vector<std::string>{Describe({L"sleep=100000", L"waiting"}),
-                                                             Describe({L"to", L"the", L"new"})}));
+                                                             Describe({L"to", L"the", L"new"}),
+                                                             Describe({L"once more"})}));
+    CHECK_EQ(app.MainRecords().size(), size_t(2));
     StopFirst(app, second);
 }
 
@@ -176,33 +175,38 @@ TEST_CASE(hostile_ScribbledBlockDoesNotHoldTheFirstInstance) {
     CHECK_EQ(end.exitCode, 0u);
 }
 
-TEST_CASE(hostile_FakeFirstInstance) {
-    // A fake first instance shows what a later start writes into the block, byte by byte, and
-    // how the later start ends when the first instance cannot be queried or does not answer.
-    struct Row { const wchar_t* name; const wchar_t* pid; const wchar_t* answer; DWORD exitCode; };
+TEST_CASE(hostile_SquattersDoNotCaptureTheStart) {
+    // Another program creates the block before the first start: zero-filled, too small, or as a
+    // fake first instance with its own process, thread and message. The start does not hand over
+    // to it (nothing is recorded) but becomes the first instance itself, and serves later starts.
+    struct Row { const wchar_t* name; std::vector<std::wstring> intruder; };
     const Row rows[] = {
-        {L"first instance cannot be opened", L"0x7FFFFFF0", L"none", 0},
-        {L"answer with all 32 bits", L"self", L"0xFFFFFFFE", 0xFFFFFFFE},
-        {L"ends without answering", L"self", L"none", 5},
+        {L"zero-filled block", {L"squat", L"", L"2092"}},
+        {L"block too small", {L"squat", L"", L"16"}},
+        {L"fake first instance", {L"fake-first", L"", L"self", L"0x7", L""}},
     };
     for (const Row& row : rows) {
-        AppFixture app(L"fake-first", kIntApp, kSingle);
+        AppFixture app(L"squatted", kIntApp, kSingle);
         CHECK_EQ_AT(row.name, app.ok(), true);
         const std::wstring name = InstanceName(app.exe());
         const std::wstring record = app.path(L"block.bin");
-        Launched fake = StartIntruder(name, {L"fake-first", name, row.pid, row.answer, record});
-        CHECK_EQ_AT(row.name, app.Run({L"a", L"bc", L""}, 60000), row.exitCode);
-        CHECK_EQ_AT(row.name, fake.Finish(30000).exitCode, 5u);
+        std::vector<std::wstring> arguments = row.intruder;
+        arguments[1] = name;
+        if (arguments[0] == L"fake-first") arguments[4] = record;
+        Launched squatter = StartIntruder(name, arguments);
+        UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, (name + L"_test_release").c_str()));
 
-        const std::string block = ReadText(record);
-        CHECK_EQ_AT(row.name, block.size(), size_t(1044));
-        // "a" NUL "bc" NUL "" NUL, then the final NUL and zeros; then the count 3.
-        std::string area(1040, '\0');
-        const char written[] = {'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0};
-        std::copy(written, written + sizeof written, area.begin());
-        CHECK_EQ_AT(row.name, block.substr(0, 1040) == area, true);
-        CHECK_EQ_AT(row.name, block.substr(1040) == std::string("\x03\0\0\0", 4), true);
-        // No VM was started for the later start.
-        CHECK_EQ_AT(row.name, app.MainRecords().size(), size_t(0));
+        Launched first = app.Start({L"stay", L"first"});
+        CHECK_EQ_AT(row.name, app.WaitForMainRecords(1), true);
+        CHECK_EQ_AT(row.name, app.Run({L"a", L"bc"}, 60000), 42u);
+        CHECK_EQ_AT(row.name, app.WaitForSecondaryLines(1), true);
+        CHECK_EQ_AT(row.name, app.SecondaryLines(), std::vector<std::string>{Describe({L"a", L"bc"})});
+        CHECK_EQ_AT(row.name, testsupport::PathExists(record), false);
+        // Still reached once the squatter has gone and its block is free again.
+        SetEvent(release.get());
+        squatter.Terminate(0);
+        CHECK_EQ_AT(row.name, app.Run({L"x"}, 60000), 41u);
+        CHECK_EQ_AT(row.name, app.MainRecords().size(), size_t(1));
+        StopFirst(app, first);
     }
 }

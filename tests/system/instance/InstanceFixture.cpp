@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/FileIdentity.h"
+#include "launcher/InstanceBlock.h"
 #include "tests/framework/Check.h"
 
 namespace instancetest {
@@ -17,13 +19,7 @@ const wchar_t kPlainApp[] = L"com.example.instance.PlainApp";
 std::wstring FilesFolder() { return WinePathFromEnvironment(L"MARLWICK_INSTANCE_FILES"); }
 std::wstring JreHome() { return WinePathFromEnvironment(L"MARLWICK_JRE_HOME"); }
 
-std::wstring InstanceName(const std::wstring& exePath) {
-    std::wstring name = exePath;
-    for (auto& c : name) {
-        if (c == L'\\') c = L'_';
-    }
-    return name;
-}
+std::wstring InstanceName(const std::wstring& exePath) { return InstanceNameFromCanonicalPath(FileKey(exePath)); }
 
 std::string ReadText(const std::wstring& path) {
     std::string bytes;
@@ -112,6 +108,8 @@ Launched::~Launched() {
 }
 
 bool Launched::running() const { return started() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+DWORD Launched::threadId() const { return thread_ ? GetThreadId(thread_.get()) : 0; }
 
 void Launched::Resume() {
     if (thread_) ResumeThread(thread_.get());

@@ -31,7 +31,7 @@ const DWORD kStartMs = 90000;
 std::wstring FilesFolder();
 // The real Windows JRE home (Z:\...).
 std::wstring JreHome();
-// The single-instance objects' name for an executable: its path with "\" replaced by "_".
+// The name of the first block of an executable's single-instance objects.
 std::wstring InstanceName(const std::wstring& exePath);
 
 // UTF-8 text of a file; empty when it cannot be read.
@@ -62,6 +62,7 @@ public:
     DWORD id() const { return id_; }
     HANDLE handle() const { return process_.get(); }
     bool running() const;
+    DWORD threadId() const;  // of its main thread
     void Resume();
     // Waits for the end, answering every box with OK (recorded in boxes); terminates the
     // process after timeoutMs (timedOut then).

@@ -11,6 +11,9 @@
 //   InstanceIntruder post-wrong   NAME           post messages with wrong identifiers
 //   InstanceIntruder hold         NAME           keep the block open until the event
 //                                                NAME_test_release is set (at most 120 s)
+//   InstanceIntruder squat        NAME SIZE      create the block (SIZE bytes, zero-filled) before
+//                                                any launcher and keep it until NAME_test_release
+//                                                is set (at most 120 s)
 //   InstanceIntruder fake-first   NAME PID ANSWER RECORD
 //                                                create the block as a first instance with process
 //                                                id PID ("self" for its own), take one hand-over,
@@ -107,6 +110,18 @@ int Hold(const std::wstring& name) {
     return 0;
 }
 
+int Squat(const std::wstring& name, const std::wstring& size) {
+    const auto bytes = static_cast<DWORD>(std::wcstoul(size.c_str(), nullptr, 0));
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, name.c_str());
+    if (mapping == nullptr) return 2;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 3;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, (name + L"_test_release").c_str());
+    SignalReady(name);
+    WaitForSingleObject(release, 120000);
+    CloseHandle(mapping);
+    return 0;
+}
+
 // Overwrites the first instance's listener thread and message in the block with values of its own.
 int Scribble(const std::wstring& name) {
     HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str());
@@ -173,6 +188,7 @@ int wmain() {
     if (command == L"post-and-die" && count >= 4) return PostAndDie(name, argv[3]);
     if (command == L"post-wrong") return PostWrong(name);
     if (command == L"hold") return Hold(name);
+    if (command == L"squat" && count >= 4) return Squat(name, argv[3]);
     if (command == L"scribble") return Scribble(name);
     if (command == L"fake-first" && count >= 6) return FakeFirst(name, argv[3], argv[4], argv[5]);
     return 1;

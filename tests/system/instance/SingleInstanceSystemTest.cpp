@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwctype>
 
+#include "launcher/InstanceBlock.h"
 #include "tests/framework/Check.h"
 #include "tests/system/instance/InstanceFixture.h"
 
@@ -100,40 +102,91 @@ TEST_CASE(instance_SecondStartReachesANonAsciiMainClass) {
     StopFirst(app, first);
 }
 
-TEST_CASE(instance_ArgumentsOf520UnitsOrMoreFail) {
+// Arguments of any length reach secondaryMain: what does not fit the block travels beside it.
+TEST_CASE(instance_ArgumentsOfAnyLengthArrive) {
     AppFixture app(L"long-args", kIntApp, kSingle);
     CHECK(app.ok());
     Launched first = StartFirst(app);
     std::wstring smiles;
     for (int i = 0; i < 259; ++i) smiles += L"\xD83D\xDE00";  // 518 units in surrogate pairs
-    struct Row { const wchar_t* name; std::vector<std::wstring> arguments; bool fits; };
+    std::vector<std::wstring> explorer;  // as when many files are opened at once
+    for (int i = 0; i < 300; ++i) explorer.push_back(L"C:\\Users\\someone\\Documents\\file " + std::to_wstring(i) + L".txt");
+    struct Row { const wchar_t* name; std::vector<std::wstring> arguments; };
     const Row rows[] = {
-        {L"518 units + NUL + final NUL = 1040 bytes", {std::wstring(518, L'x')}, true},
-        {L"519 units: 520 with the NUL", {std::wstring(519, L'y')}, false},
-        {L"258 + 259 units fit exactly", {std::wstring(258, L'a'), std::wstring(259, L'b')}, true},
-        {L"259 + 259 units", {std::wstring(259, L'a'), std::wstring(259, L'b')}, false},
-        {L"surrogate pairs count as two units", {smiles}, true},
-        {L"surrogate pairs, one more", {smiles + L"z"}, false},
-        {L"104 arguments of 4", std::vector<std::wstring>(104, L"abcd"), false},
-        {L"103 arguments of 4", std::vector<std::wstring>(103, L"abcd"), true},
-        {L"4000 units", {std::wstring(4000, L'q')}, false},
+        {L"518 units + NUL + final NUL = 1040 bytes", {std::wstring(518, L'x')}},
+        {L"519 units: 520 with the NUL", {std::wstring(519, L'y')}},
+        {L"259 + 259 units", {std::wstring(259, L'a'), std::wstring(259, L'b')}},
+        {L"surrogate pairs, one more", {smiles + L"z"}},
+        {L"104 arguments of 4", std::vector<std::wstring>(104, L"abcd")},
+        {L"300 paths, about 12,000 units", explorer},
+        {L"empty arguments among long ones", {std::wstring(4000, L'q'), L"", L"", std::wstring(3, L'r'), L""}},
+        {L"30,000 units", {std::wstring(30000, L'\x00f1')}},
     };
     size_t delivered = 0;
     for (const Row& row : rows) {
         const DWORD code = app.Run(row.arguments, 60000);
-        CHECK_EQ_AT(row.name, code, row.fits ? static_cast<DWORD>(40 + row.arguments.size()) : kFailed);
-        if (row.fits) {
-            CHECK_EQ_AT(row.name, app.WaitForSecondaryLines(++delivered), true);
-            const std::vector<std::string> lines = app.SecondaryLines();
-            CHECK_EQ_AT(row.name, lines.empty() ? std::string() : lines.back(), Describe(row.arguments));
-        }
-        CHECK_EQ_AT(row.name, first.running(), true);
+        CHECK_EQ_AT(row.name, code, static_cast<DWORD>(40 + row.arguments.size()));
+        CHECK_EQ_AT(row.name, app.WaitForSecondaryLines(++delivered), true);
+        const std::vector<std::string> lines = app.SecondaryLines();
+        CHECK_EQ_AT(row.name, lines.empty() ? std::string() : lines.back(), Describe(row.arguments));
     }
-    // A refused start wrote nothing: the next start is delivered as it is.
+    // A short list after a long one is read from the block again.
     CHECK_EQ(app.Run({L"a", L"b"}), 42u);
     CHECK(app.WaitForSecondaryLines(++delivered));
-    CHECK_EQ(app.SecondaryLines().size(), delivered);
     CHECK_EQ(app.SecondaryLines().back(), Describe({L"a", L"b"}));
+
+    // A hand-over that fails is told, and the start ends with -1: here the mapping for a long
+    // list exists already, made by someone else.
+    LaunchPlan plan;
+    plan.arguments = {std::wstring(2000, L'z')};
+    plan.suspended = true;
+    Launched blocked = app.Start(plan);
+    UniqueHandle taken(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64,
+                                          ArgumentsMappingName(InstanceName(app.exe()), blocked.threadId()).c_str()));
+    CHECK(taken);
+    blocked.Resume();
+    const ExitResult end = blocked.Finish(60000);
+    CHECK_EQ(end.timedOut, false);
+    CHECK_EQ(end.exitCode, kFailed);
+    CHECK_EQ(blocked.boxes.size(), size_t(1));
+    const std::wstring boxText = blocked.boxes.empty() ? std::wstring() : blocked.boxes[0].MessageText();
+    CHECK_EQ(boxText.find(L"could not be passed on") != std::wstring::npos, true);
+    CHECK_EQ(app.SecondaryLines().size(), delivered);
+    CHECK_EQ(first.running(), true);
+    StopFirst(app, first);
+}
+
+// The same executable started by other spellings of its path (letter case, the short 8.3 form,
+// "." and ".." folders) is one instance: those starts reach the first one.
+TEST_CASE(instance_SpellingsOfOnePathAreOneInstance) {
+    AppFixture app(L"spellings", kIntApp, kSingle, L"Some Folder");
+    CHECK(app.ok());
+    Launched first = StartFirst(app);
+    const std::wstring exe = app.exe();
+    const size_t cut = exe.rfind(L'\\');
+    std::wstring lower = exe, upper = exe;
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    wchar_t shortPath[MAX_PATH * 4] = {};
+    CHECK(GetShortPathNameW(exe.c_str(), shortPath, MAX_PATH * 4) > 0);
+    CHECK_EQ(std::wstring(shortPath) != exe, true);
+    struct Row { const wchar_t* name; std::wstring path; };
+    const Row rows[] = {
+        {L"lower case", lower},
+        {L"upper case", upper},
+        {L"short form", shortPath},
+        {L". and ..", exe.substr(0, cut) + L"\\.\\..\\Some Folder" + exe.substr(cut)},
+    };
+    size_t delivered = 0;
+    for (const Row& row : rows) {
+        const std::vector<std::wstring> line = {row.path, row.name};
+        Launched later = StartLauncher(row.path, testsupport::QuoteCommandLine(line), LaunchPlan{}, app.folder());
+        CHECK_EQ_AT(row.name, later.started(), true);
+        const ExitResult end = later.Finish(60000);
+        CHECK_EQ_AT(row.name, end.exitCode, 41u);
+        CHECK_EQ_AT(row.name, app.WaitForSecondaryLines(++delivered), true);
+    }
+    CHECK_EQ(app.MainRecords().size(), size_t(1));
     StopFirst(app, first);
 }
 
