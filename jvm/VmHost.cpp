@@ -2,6 +2,7 @@
 
 #include "base/ErrorBox.h"
 #include "base/PathText.h"
+#include "base/Trace.h"
 #include "base/Thread.h"
 #include "base/Win32Text.h"
 #include "jvm/JavaStrings.h"
@@ -12,7 +13,9 @@
 namespace {
 
 // The virtual machine calls these when it exits or aborts; the launcher has nothing to add.
-void JNICALL VmExitHook(jint) {}
+void JNICALL VmExitHook(jint code) {
+    if (TraceOn()) TraceLine(L"jvm: the virtual machine exits with code " + std::to_wstring(code));
+}
 void JNICALL VmAbortHook() {}
 
 UINT CreateVmReasonId(jint result) {
@@ -63,9 +66,11 @@ bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
 
 bool VmHost::Load(const std::wstring& jvmLibraryPath) {
     // The library stays loaded until the process ends, also after a failed lookup below.
+    TracePhase(L"loading the JVM library");
     HMODULE library = LoadLibraryW(jvmLibraryPath.c_str());
     if (library == nullptr) {
         const DWORD error = GetLastError();
+        if (TraceOn()) TraceLine(L"jvm: LoadLibrary failed with error " + std::to_wstring(error));
         ShowFormattedError(IDS_JVM_LOAD_FAILED, {jvmLibraryPath, static_cast<int32_t>(error)});
         return false;
     }
@@ -77,6 +82,7 @@ bool VmHost::Load(const std::wstring& jvmLibraryPath) {
         return false;
     }
     jvmFindClassFromBootLoader_ = GetProcAddress(library, "JVM_FindClassFromBootLoader");
+    TracePhase(L"JVM library loaded");
     return true;
 }
 
@@ -133,6 +139,7 @@ bool VmHost::CreateJavaVm() {
     void* env = nullptr;
     const jint result = EntryPoint<JNI_CreateJavaVM_t>(jniCreateJavaVM_)(&vm, &env, &args);
     if (result != JNI_OK) {
+        if (TraceOn()) TraceLine(L"jvm: JNI_CreateJavaVM failed with " + std::to_wstring(result));
         const UINT reason = CreateVmReasonId(result);
         ShowFormattedError(IDS_JNI_EXCEPTION_REASON,
                            {ErrorArg::StringId(IDS_CREATE_JAVA_VM_FAILED),
@@ -141,6 +148,7 @@ bool VmHost::CreateJavaVm() {
     }
     javaVM_ = vm;
     jniEnv_ = static_cast<JNIEnv*>(env);
+    TracePhase(L"VM created");
     RedirectOutputs(jniEnv_, *start_);
     return true;
 }
@@ -193,6 +201,7 @@ bool VmHost::CallMain() {
         }
     }
 
+    TracePhase(L"main class found");
     jmethodID mainMethod = env->GetStaticMethodID(mainClassRef, "main", "([Ljava/lang/String;)V");
     if (mainMethod == nullptr) {
         if (env->ExceptionOccurred() != nullptr) {
@@ -208,7 +217,12 @@ bool VmHost::CallMain() {
         return false;
     }
     events_.MainStarting();
+    TracePhase(L"main called");
     env->CallStaticVoidMethod(mainClassRef, mainMethod, args.get());
+    if (TraceOn()) {
+        TraceLine(std::wstring(L"phase main returned, exception pending: ") +
+                  TraceFlag(env->ExceptionCheck() == JNI_TRUE));
+    }
     if (env->ExceptionOccurred() != nullptr) {
         // The exception stays pending: the virtual machine reports it when the thread detaches.
         events_.MainThrew();
