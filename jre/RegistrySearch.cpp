@@ -135,10 +135,12 @@ bool ExamineVersion(JreSystem& system, const JreSettings& settings, const KeyInH
 void TraceCandidate(const KeyInHive& where, const std::wstring& name, const JreCandidate& candidate,
                     const std::wstring& versionSource, bool admitted, const std::wstring& reason) {
     const VendorKey& key = *where.key;
-    std::wstring line = L"jre: candidate " + RootText(where.root) + key.path + name + key.homeSubkey;
-    line += L": home \"" + candidate.home + L"\", version " + FormatJavaVersion(candidate.version);
-    if (!versionSource.empty()) line += L" (" + versionSource + L")";
-    line += std::wstring(L", ") + KindText(key.kind) + L", " + ProviderText(key.provider);
+    std::wstring line = L"jre: candidate " + RootText(where.root) + key.path + name + key.homeSubkey + L":";
+    if (!candidate.home.empty()) line += L" home \"" + candidate.home + L"\",";
+    if (!versionSource.empty()) {
+        line += L" version " + FormatJavaVersion(candidate.version) + L" (" + versionSource + L"),";
+    }
+    line += std::wstring(L" ") + KindText(key.kind) + L", " + ProviderText(key.provider);
     line += std::wstring(L", server ") + TraceFlag(candidate.server) + L", favoured " + TraceFlag(candidate.favoured);
     line += admitted ? L": admitted" : L": rejected, " + reason;
     TraceLine(line);

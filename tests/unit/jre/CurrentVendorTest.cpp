@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Trace.h"
 #include "jre/JreSearch.h"
 #include "jre/ReleaseFile.h"
 #include "launcher/Settings.h"
@@ -197,4 +198,63 @@ TEST_CASE(todays_installers_are_found_with_their_own_version) {
         CHECK_EQ_AT(row.name, selection.jvmLibraryPath, std::wstring(row.library));
         CHECK_EQ_AT(row.name, FormatJavaVersion(selection.version), std::wstring(row.version));
     }
+}
+
+namespace {
+
+std::vector<std::wstring> traced;
+void CaptureTrace(const std::wstring& line) { traced.push_back(line); }
+
+bool Traced(const std::wstring& text) {
+    for (const std::wstring& line : traced) {
+        if (line.find(text) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_CASE(the_trace_names_every_candidate_and_why_it_was_rejected) {
+    FakeJreSystem f;
+    JreSettings s;
+    s.maximumVersion = ParseMaximumVersion(L"17");
+    Runtime(f, L"C:\\jdk21\\", "JAVA_VERSION=\"21.0.4\"\n");
+    f.RegisterIn(kMachine, 0, kJavaSoftJdk, L"17", L"", L"JavaHome", L"C:\\jdk21");
+    f.RegisterIn(kMachine, 0, kTemurinJdk, L"17.0.1.1", kHotspot, L"InstallPath", L"C:\\t");
+    f.RegisterIn(kMachine, 0, kTemurinJre, L"17.0.1.1", kHotspot, L"Path", std::wstring(L"\0C:\\t", 5));
+    f.AddJre(L"C:\\nolib\\", {L"bin\\java.dll"});
+    f.RegisterIn(kUser, 0, kMicrosoftJdk, L"17.0.2", kHotspot, L"Path", L"C:\\nolib");
+    Runtime(f, L"C:\\jre17\\", "JAVA_VERSION=\"17.0.9\"\n");
+    f.RegisterIn(kUser, 0, kJavaSoftJre, L"17", L"", L"JavaHome", L"C:\\jre17");
+
+    traced.clear();
+    InstallTraceSink(&CaptureTrace);
+    JreSelection selection;
+    const bool found = FindJre(f, s, nullptr, selection);
+    InstallTraceSink(nullptr);
+    CHECK(found);
+    CHECK(!TraceOn());
+    const std::wstring expected[] = {
+        L"jre: JRE Path empty",
+        L"jre: key HKLM\\Software\\JavaSoft\\Java Development Kit\\ in the own view: 0 subkeys",
+        L"jre: candidate HKLM\\Software\\JavaSoft\\JDK\\17: home \"C:\\jdk21\\\", version 21.0.4 (release file), JDK, "
+        L"Sun, server no, favoured no: rejected, outside Minimum Version / Maximum Version",
+        L"HKLM\\Software\\Eclipse Adoptium\\JDK\\17.0.1.1\\hotspot\\MSI: JDK, Sun, server no, favoured no: "
+        L"rejected, no value \"Path\"",
+        L"HKLM\\Software\\Eclipse Adoptium\\JRE\\17.0.1.1\\hotspot\\MSI: JRE, Sun, server no, favoured no: "
+        L"rejected, empty value \"Path\"",
+        L"HKCU\\Software\\Microsoft\\JDK\\17.0.2\\hotspot\\MSI: home \"C:\\nolib\\\", version 17.0.2 (subkey name; "
+        L"no release file), JDK, Sun, server no, favoured no: rejected, no JVM library of the wanted type",
+        L"HKCU\\Software\\JavaSoft\\JRE\\17: home \"C:\\jre17\\\", version 17.0.9 (release file), JRE, Sun, server "
+        L"yes, favoured no: admitted",
+        L"jre: key HKLM\\Software\\AdoptOpenJDK\\JDK\\ (\\openj9\\MSI) skipped by JVM Source / VM Provider",
+        L"jre: picked \"C:\\jre17\\\" version 17.0.9 of 1 candidates: first in order",
+        L"jre: registry pick \"C:\\jre17\\\": library \"C:\\jre17\\bin\\server\\jvm.dll\", server yes",
+    };
+    for (const std::wstring& text : expected) CHECK_EQ_AT(text, Traced(text), true);
+
+    // Without a sink nothing is traced.
+    traced.clear();
+    FindJre(f, s, nullptr, selection);
+    CHECK(traced.empty());
 }
