@@ -211,8 +211,9 @@ std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings
         const VendorKey& key = *where.key;
         if (!IsKeySearched(key, settings)) {
             if (TraceOn()) {
-                TraceLine(L"jre: key " + RootText(where.root) + key.path + L" (" + key.homeSubkey +
-                          L") skipped by JVM Source / VM Provider");
+                TraceLine(L"jre: key " + RootText(where.root) + key.path +
+                          (*key.homeSubkey != L'\0' ? L"<version>" + std::wstring(key.homeSubkey) + L" " : L"") +
+                          L"skipped by JVM Source / VM Provider");
             }
             continue;
         }

@@ -247,7 +247,7 @@ TEST_CASE(the_trace_names_every_candidate_and_why_it_was_rejected) {
         L"no release file), JDK, Sun, server no, favoured no: rejected, no JVM library of the wanted type",
         L"HKCU\\Software\\JavaSoft\\JRE\\17: home \"C:\\jre17\\\", version 17.0.9 (release file), JRE, Sun, server "
         L"yes, favoured no: admitted",
-        L"jre: key HKLM\\Software\\AdoptOpenJDK\\JDK\\ (\\openj9\\MSI) skipped by JVM Source / VM Provider",
+        L"jre: key HKLM\\Software\\AdoptOpenJDK\\JDK\\<version>\\openj9\\MSI skipped by JVM Source / VM Provider",
         L"jre: picked \"C:\\jre17\\\" version 17.0.9 of 1 candidates: first in order",
         L"jre: registry pick \"C:\\jre17\\\": library \"C:\\jre17\\bin\\server\\jvm.dll\", server yes",
     };
