@@ -127,6 +127,15 @@ bool ExamineVersion(JreSystem& system, const JreSettings& settings, const KeyInH
         reason = L"no JVM library of the wanted type";
         return false;
     }
+    // HKEY_CURRENT_USER\Software is one key for both registry views: there the library itself
+    // tells which view (and so which launcher) a per-user runtime belongs to.
+    if (where.root == RegistryRoot::CurrentUser) {
+        const bool foreign = system.IsForeignArchitecture(probe.library);
+        if (foreign != (viewFlag != 0)) {
+            reason = foreign ? L"a library of the other architecture" : L"a library of the launcher's own architecture";
+            return false;
+        }
+    }
     candidate.server = probe.server;
     candidate.favoured = IsKeyFavoured(key, settings);
     return true;

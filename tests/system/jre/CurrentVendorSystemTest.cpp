@@ -204,3 +204,24 @@ TEST_CASE(current_jre_path_with_environment_references) {
     }
     SetEnvironmentVariableW(L"MARLWICK_TEST_JAVA_HOME", nullptr);
 }
+
+// HKEY_CURRENT_USER\Software is shared by both registry views: a per-user runtime of the other
+// architecture (a real x86 library) is found only by the search in the other view.
+TEST_CASE(current_per_user_runtime_of_the_other_architecture) {
+    TempFolder temp(L"jre-current-user-x86");
+    const std::wstring root = temp.path() + L"\\";
+    const std::wstring home = root + L"x86\\";
+    CHECK(testsupport::MakeFolders(home + L"bin\\server"));
+    CHECK(testsupport::CopyFileTo(testsupport::JoinPath(testsupport::ExecutableFolder(), L"tiny-x86.dll"),
+                                  home + L"bin\\server\\jvm.dll"));
+    VendorRegistry registry;
+    CHECK(RegisterAt(registry, HKEY_CURRENT_USER, kOwnView, kCurrentVendorKeys[0], L"21", home));
+    for (bool pair : {false, true}) {
+        JreSettings settings = AnySettings();
+        if (pair) settings.pairProduct = L"C:\\App\\Tool.exe";
+        JreSelection selection;
+        const bool found = Search(root, settings, selection);
+        CHECK_EQ_AT(pair ? L"with a pair product" : L"without", found, pair && kBuildArch == Arch::X64);
+        if (found) CHECK_EQ(selection.runPairProduct, true);
+    }
+}

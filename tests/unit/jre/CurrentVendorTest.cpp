@@ -96,6 +96,23 @@ TEST_CASE(todays_installers_are_found_with_their_own_version) {
              f.RegisterIn(kUser, 0, kTemurinJdk, L"21.0.4.7", kHotspot, L"Path", L"C:\\u\\temurin\\");
          },
          L"C:\\u\\temurin\\bin\\server\\jvm.dll", L"21.0.4"},
+        {L"a per-user runtime of the other architecture is not taken without a pair product",
+         [](FakeJreSystem& f, JreSettings&) {
+             Runtime(f, L"C:\\u\\x86\\", "JAVA_VERSION=\"21\"\n");
+             f.foreignLibraries.insert(L"C:\\u\\x86\\bin\\server\\jvm.dll");
+             f.RegisterIn(kUser, 0, kTemurinJdk, L"21.0.1", kHotspot, L"Path", L"C:\\u\\x86\\");
+             f.RegisterIn(kUser, 0x200, kTemurinJdk, L"21.0.1", kHotspot, L"Path", L"C:\\u\\x86\\");
+         },
+         L"", L"0.0.0.0"},
+        {L"a per-user runtime of the other architecture goes to the pair product",
+         [](FakeJreSystem& f, JreSettings& s) {
+             s.pairProduct = L"C:\\App\\Tool.exe";
+             Runtime(f, L"C:\\u\\x86\\", "JAVA_VERSION=\"21\"\n");
+             f.foreignLibraries.insert(L"C:\\u\\x86\\bin\\server\\jvm.dll");
+             f.RegisterIn(kUser, 0, kTemurinJdk, L"21.0.1", kHotspot, L"Path", L"C:\\u\\x86\\");
+             f.RegisterIn(kUser, 0x200, kTemurinJdk, L"21.0.1", kHotspot, L"Path", L"C:\\u\\x86\\");
+         },
+         L"C:\\u\\x86\\bin\\server\\jvm.dll", L"21.0"},
         {L"Microsoft JDK in the other view with a pair product", [](FakeJreSystem& f, JreSettings& s) {
              s.pairProduct = L"C:\\App\\Tool.exe";
              Runtime(f, L"C:\\ms\\", "JAVA_VERSION=\"17.0.12\"\n");
@@ -197,6 +214,7 @@ TEST_CASE(todays_installers_are_found_with_their_own_version) {
         CHECK_EQ_AT(row.name, found, *row.library != L'\0');
         CHECK_EQ_AT(row.name, selection.jvmLibraryPath, std::wstring(row.library));
         CHECK_EQ_AT(row.name, FormatJavaVersion(selection.version), std::wstring(row.version));
+        if (found) CHECK_EQ_AT(row.name, selection.runPairProduct, !settings.pairProduct.empty());
     }
 }
 
