@@ -221,8 +221,8 @@ std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings
         if (!IsKeySearched(key, settings)) {
             if (TraceOn()) {
                 TraceLine(L"jre: key " + RootText(where.root) + key.path +
-                          (*key.homeSubkey != L'\0' ? L"<version>" + std::wstring(key.homeSubkey) + L" " : L"") +
-                          L"skipped by JVM Source / VM Provider");
+                          (*key.homeSubkey != L'\0' ? L"<version>" + std::wstring(key.homeSubkey) : L"") +
+                          L" skipped by JVM Source / VM Provider");
             }
             continue;
         }

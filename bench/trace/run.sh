@@ -3,9 +3,11 @@
 # (MARLWICK_TRACE) under Wine, for two starts:
 #
 #   demo      the demo application (demo/), its runtime in jre64\ beside the launcher
-#   registry  no "JRE Path", no local runtime, "VM Provider" any: the registry holds 500 versions
-#             under the five classic vendor keys (100 each, every one with a library file) and the
-#             real runtime under Software\JavaSoft\JDK, which the search picks as the newest
+#   registry  no "JRE Path" and no local runtime: the registry holds 500 versions under the two
+#             classic Sun keys (250 each, every one with a library file; the default "VM Provider"
+#             reads no other classic key, and one that reads the IBM key would park the main
+#             thread) and the real runtime under Software\JavaSoft\JDK, which the search picks
+#             as the newest
 #
 #   bench/trace/run.sh [runs, default 10]
 #
@@ -32,22 +34,19 @@ cp "$out/demo/lib/demo.jar" "$out/registry/lib/demo.jar"
 cp "build/win64/Marlwick 64.exe" "demo/Marlwick 64.ini" demo/splash.gif "$out/demo/"
 ln -s "$jre" "$out/demo/jre64"
 cp "build/win64/Marlwick 64.exe" "$out/registry/"
-printf '[Java Runtime Environment]\r\nMain Class=com.example.demo.DemoApp\r\nMaximum Version=any\r\nVM Provider=any\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n' \
+printf '[Java Runtime Environment]\r\nMain Class=com.example.demo.DemoApp\r\nMaximum Version=any\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n' \
   >"$out/registry/Marlwick 64.ini"
 
 # 500 homes with a library file each, and the registry file that names them and the real runtime.
 python3 - "$out/homes" "$(win "$out/homes")" "$(win "$jre")" "$out/registry.reg" <<'PY'
 import os, sys
 homes, homes_win, jre_win, reg = sys.argv[1:5]
-keys = [("Java Development Kit", True), ("Java Runtime Environment", False)]
-vendors = [("JavaSoft", "Java Development Kit", True), ("JavaSoft", "Java Runtime Environment", False),
-           ("JRockit", "Java Runtime Environment", False), ("JRockit", "Java Development Kit", True),
-           ("IBM", "Java2 Runtime Environment", False)]
+vendors = [("JavaSoft", "Java Development Kit", True), ("JavaSoft", "Java Runtime Environment", False)]
 subs = ["client", "classic", "hotspot", "server", "jrockit"]
 lines = ["Windows Registry Editor Version 5.00", ""]
 n = 0
 for vendor, key, jdk in vendors:
-    for i in range(100):
+    for i in range(250):
         home = f"jre{n}"
         lib = os.path.join(homes, home, *(["jre"] if jdk else []), "bin", subs[n % 5])
         os.makedirs(lib, exist_ok=True)
