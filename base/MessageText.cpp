@@ -1,5 +1,7 @@
 #include "base/MessageText.h"
 
+#include "base/DecimalText.h"
+
 std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const std::vector<ErrorArg>& args) {
     std::wstring result;
     size_t next = 0;
@@ -15,7 +17,7 @@ std::wstring FormatMessageTemplate(const std::wstring& messageTemplate, const st
         } else if (conversion == L's' || conversion == L'd') {
             if (next < args.size()) {
                 const ErrorArg& arg = args[next];
-                result += arg.kind == ErrorArg::Kind::Number ? std::to_wstring(arg.number) : ClipMessageInsert(arg.text);
+                result += arg.kind == ErrorArg::Kind::Number ? DecimalText(arg.number) : ClipMessageInsert(arg.text);
             }
             ++next;
         } else {

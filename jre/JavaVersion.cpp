@@ -1,5 +1,7 @@
 #include "jre/JavaVersion.h"
 
+#include "base/DecimalText.h"
+
 namespace {
 
 bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -71,7 +73,7 @@ std::wstring FormatJavaVersion(const JavaVersion& version) {
     std::wstring text;
     for (int i = 0; i <= last; ++i) {
         if (i > 0) text += L'.';
-        text += std::to_wstring(version.fields[i]);
+        text += DecimalText(version.fields[i]);
     }
     return text;
 }

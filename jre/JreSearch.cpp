@@ -4,6 +4,7 @@
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
 #include "base/PathText.h"
+#include "base/Trace.h"
 
 bool FindLocalJre(JreSystem& system, std::wstring& home) {
     home.clear();
@@ -71,17 +72,34 @@ static std::wstring JrePathHome(JreSystem& system, const std::wstring& jrePath) 
     return FolderWithSlashOf(modulePath) + home;
 }
 
+namespace {
+
+void TraceProbe(const wchar_t* source, const std::wstring& home, const JvmProbeResult& probe) {
+    if (!TraceOn()) return;
+    TraceLine(std::wstring(L"jre: ") + source + L" \"" + home + L"\": " +
+              (probe.Found() ? L"library \"" + probe.library + L"\", server " + TraceFlag(probe.server)
+                             : std::wstring(L"no JVM library of the wanted type")));
+}
+
+}  // namespace
+
 bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
     selection = JreSelection();
 
-    // 1. The stored "JRE Path"; a folder without a library of the wanted type is passed over silently.
+    // 1. The stored "JRE Path", environment references expanded; a folder without a library of the
+    // wanted type (an unset variable among them) is passed over silently.
     if (!settings.jrePath.empty()) {
-        const JvmProbeResult probe = ProbeJvmLibrary(system, JrePathHome(system, settings.jrePath), settings.jvmType);
+        const std::wstring home = JrePathHome(system, system.ExpandEnvironment(settings.jrePath));
+        const JvmProbeResult probe = ProbeJvmLibrary(system, home, settings.jvmType);
+        TraceProbe(L"JRE Path", home, probe);
         if (probe.Found()) {
             selection.jvmLibraryPath = probe.library;
             selection.runPairProduct = IsPairProductLibrary(system, settings, probe.library);
+            if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
             return true;
         }
+    } else if (TraceOn()) {
+        TraceLine(L"jre: JRE Path empty");
     }
 
     // 2. The JRE beside the executable. Without one (an empty home) nothing is probed: the bare
@@ -89,6 +107,7 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
     std::wstring localHome;
     if (FindLocalJre(system, localHome) && !localHome.empty()) {
         const JvmProbeResult probe = ProbeJvmLibrary(system, localHome, settings.jvmType);
+        TraceProbe(L"local JRE", localHome, probe);
         if (probe.Found()) {
             selection.jvmLibraryPath = probe.library;
             return true;
@@ -105,19 +124,26 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
     // 5. The final probe with the type as configured, even for a home found under the Sun JRE key.
     if (inRegistry) {
         const JvmProbeResult probe = ProbeJvmLibrary(system, registered.home, settings.jvmType);
+        TraceProbe(L"registry pick", registered.home, probe);
         if (probe.Found()) {
             selection.jvmLibraryPath = probe.library;
             selection.version = registered.version;
+            if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
             return true;
         }
     }
 
     // 6. Ask the user.
+    if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user");
     std::wstring home;
     std::wstring library;
-    if (chooser == nullptr || !chooser->Choose(settings, home, library)) return false;
+    if (chooser == nullptr || !chooser->Choose(settings, home, library)) {
+        if (TraceOn()) TraceLine(L"jre: the user chose no folder");
+        return false;
+    }
     selection.jvmLibraryPath = library;
     selection.runPairProduct = IsPairProductLibrary(system, settings, library);
+    if (TraceOn()) TraceLine(L"jre: the user chose \"" + library + L"\"");
     WriteBackJrePath(system, settings, WithTrailingBackslash(home));
     return true;
 }

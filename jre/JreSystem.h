@@ -2,11 +2,15 @@
 // per-user folders. The launcher's implementation is Win32JreSystem; tests may use fakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "jre/Architecture.h"
+
+// The registry hive of a vendor key: machine-wide installs, or installs for the current user only.
+enum class RegistryRoot { LocalMachine, CurrentUser };
 
 class JreSystem {
 public:
@@ -26,15 +30,26 @@ public:
     // cannot be obtained.
     virtual bool ModulePath(std::wstring& path) = 0;
 
-    // The names of the direct subkeys of HKEY_LOCAL_MACHINE\key in enumeration order, opened with
-    // read access plus `viewFlag` (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY). Empty when the key
-    // cannot be opened; the enumeration ends at its first error.
-    virtual std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) = 0;
+    // True when the path names an existing folder.
+    virtual bool FolderExists(const std::wstring& path) = 0;
 
-    // The raw data of the value "JavaHome" of HKEY_LOCAL_MACHINE\key\subkey in the same view.
-    // False when the subkey or the value cannot be read.
-    virtual bool RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
-                                      std::vector<unsigned char>& data) = 0;
+    // The first `maxBytes` bytes of a regular file; `complete` tells whether that was the whole
+    // file. False when the path names no regular file or it cannot be read.
+    virtual bool ReadFileStart(const std::wstring& path, size_t maxBytes, std::string& data, bool& complete) = 0;
+
+    // %NAME% references replaced by the process environment; undefined ones stay as written.
+    virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
+
+    // The names of the direct subkeys of root\key in enumeration order, opened with read access
+    // plus `viewFlag` (0, KEY_WOW64_32KEY or KEY_WOW64_64KEY). Empty when the key cannot be
+    // opened; the enumeration ends at its first error.
+    virtual std::vector<std::wstring> RegistrySubkeyNames(RegistryRoot root, const std::wstring& key,
+                                                          uint32_t viewFlag) = 0;
+
+    // The raw data of the value `valueName` of root\key in the same view, whatever its type.
+    // False when the key or the value cannot be read, or the value is empty.
+    virtual bool RegistryValueData(RegistryRoot root, const std::wstring& key, const wchar_t* valueName,
+                                   uint32_t viewFlag, std::vector<unsigned char>& data) = 0;
 
     // %APPDATA%, empty when unset.
     virtual std::wstring AppDataFolder() = 0;

@@ -7,6 +7,7 @@
 #include "base/IniKeys.h"
 #include "jre/JreSettings.h"
 #include "base/UniqueResource.h"
+#include "base/Win32Text.h"
 
 // A folder that bears a library's name is no library.
 bool FindFileExists(const std::wstring& path) {
@@ -48,10 +49,43 @@ bool Win32JreSystem::IsForeignArchitecture(const std::wstring& library) {
 
 bool Win32JreSystem::ModulePath(std::wstring& path) { return GetModulePath(path); }
 
-std::vector<std::wstring> Win32JreSystem::RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) {
+namespace {
+
+HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+}  // namespace
+
+bool Win32JreSystem::FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32JreSystem::ReadFileStart(const std::wstring& path, size_t maxBytes, std::string& data, bool& complete) {
+    data.clear();
+    complete = false;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only a file on disk: a pipe or a device could make a read wait for ever.
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    const DWORD want = static_cast<DWORD>(maxBytes < 0x7FFFFFFE ? maxBytes + 1 : 0x7FFFFFFF);
+    data.resize(want);
+    DWORD read = 0;
+    if (!ReadFile(file.get(), &data[0], want, &read, nullptr)) {
+        data.clear();
+        return false;
+    }
+    complete = read <= maxBytes;
+    data.resize(complete ? read : maxBytes);
+    return true;
+}
+
+std::wstring Win32JreSystem::ExpandEnvironment(const std::wstring& text) { return ::ExpandEnvironment(text); }
+
+std::vector<std::wstring> Win32JreSystem::RegistrySubkeyNames(RegistryRoot root, const std::wstring& key,
+                                                              uint32_t viewFlag) {
     std::vector<std::wstring> names;
     UniqueHKey handle;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | viewFlag, handle.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_READ | viewFlag, handle.put()) != ERROR_SUCCESS) {
         return names;
     }
     wchar_t name[256];  // a key name holds at most 255 characters
@@ -65,21 +99,21 @@ std::vector<std::wstring> Win32JreSystem::RegistrySubkeyNames(const std::wstring
     return names;
 }
 
-bool Win32JreSystem::RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
-                                          std::vector<unsigned char>& data) {
+bool Win32JreSystem::RegistryValueData(RegistryRoot root, const std::wstring& key, const wchar_t* valueName,
+                                       uint32_t viewFlag, std::vector<unsigned char>& data) {
+    data.clear();
     UniqueHKey handle;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (key + subkey).c_str(), 0, KEY_READ | viewFlag, handle.put()) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_READ | viewFlag, handle.put()) != ERROR_SUCCESS) {
         return false;
     }
     // The size first, then the data; the value may grow in between, so a few rounds are allowed.
     DWORD size = 0;
-    if (RegQueryValueExW(handle.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExW(handle.get(), valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (size == 0) return false;
         data.resize(size);
         DWORD read = size;
-        const LONG result = RegQueryValueExW(handle.get(), L"JavaHome", nullptr, nullptr, data.data(), &read);
+        const LONG result = RegQueryValueExW(handle.get(), valueName, nullptr, nullptr, data.data(), &read);
         if (result == ERROR_SUCCESS) {
             data.resize(read < size ? read : size);
             return !data.empty();

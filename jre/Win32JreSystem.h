@@ -12,9 +12,13 @@ public:
     bool FileExists(const std::wstring& path) override;
     bool IsForeignArchitecture(const std::wstring& library) override;
     bool ModulePath(std::wstring& path) override;
-    std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) override;
-    bool RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
-                              std::vector<unsigned char>& data) override;
+    bool FolderExists(const std::wstring& path) override;
+    bool ReadFileStart(const std::wstring& path, size_t maxBytes, std::string& data, bool& complete) override;
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
+    std::vector<std::wstring> RegistrySubkeyNames(RegistryRoot root, const std::wstring& key,
+                                                  uint32_t viewFlag) override;
+    bool RegistryValueData(RegistryRoot root, const std::wstring& key, const wchar_t* valueName, uint32_t viewFlag,
+                           std::vector<unsigned char>& data) override;
     std::wstring AppDataFolder() override;
     void CreateFolder(const std::wstring& path) override;
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override;

@@ -1,6 +1,9 @@
 #include "jvm/JavaStart.h"
 
+#include "base/DecimalText.h"
+
 #include "base/PathText.h"
+#include "base/Trace.h"
 #include "jvm/VmOptions.h"
 #include "base/TextSplit.h"
 
@@ -77,4 +80,29 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
     start.reportUncaughtException = settings.failureCheck;
     start.parkMainThread = parkMainThread;
     return true;
+}
+
+size_t ClassPathEntryCount(const JavaStart& start) {
+    static const std::wstring kPrefix = L"-Djava.class.path=";
+    size_t count = 0;
+    for (const std::wstring& option : start.vmOptions) {
+        if (option.compare(0, kPrefix.size(), kPrefix) != 0) continue;
+        count = 0;
+        size_t from = kPrefix.size();
+        while (from < option.size()) {
+            size_t end = option.find(L';', from);
+            if (end == std::wstring::npos) end = option.size();
+            if (end > from) ++count;
+            from = end + 1;
+        }
+    }
+    return count;
+}
+
+void TraceJavaStart(const JavaStart& start) {
+    if (!TraceOn()) return;
+    TraceLine(L"jvm: main class " + start.mainClass + L", " + DecimalText(start.arguments.size()) +
+              L" arguments");
+    for (const std::wstring& option : start.vmOptions) TraceLine(L"jvm: VM option " + option);
+    TraceLine(L"jvm: class path entries: " + DecimalText(ClassPathEntryCount(start)));
 }

@@ -2,6 +2,7 @@
 // and the facts of the machine by pure functions. No <windows.h>.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,3 +83,11 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
 
 // The class path text (each entry followed by ";") for the "Class Path" setting.
 std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts);
+
+// The number of entries in the "-Djava.class.path=" option (the last one, as the VM takes it);
+// 0 without one.
+size_t ClassPathEntryCount(const JavaStart& start);
+
+// Writes the start to the launch trace: main class, argument count, each VM option and the number
+// of class path entries.
+void TraceJavaStart(const JavaStart& start);

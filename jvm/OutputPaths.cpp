@@ -1,5 +1,7 @@
 #include "jvm/OutputPaths.h"
 
+#include "base/DecimalText.h"
+
 #include "base/PathText.h"
 
 bool FindTimestampPicture(const std::wstring& path, size_t& first, size_t& last) {
@@ -10,7 +12,7 @@ bool FindTimestampPicture(const std::wstring& path, size_t& first, size_t& last)
 }
 
 std::wstring ReplaceMilliseconds(const std::wstring& picture, unsigned milliseconds) {
-    const std::wstring digits = std::to_wstring(milliseconds);
+    const std::wstring digits = DecimalText(milliseconds);
     std::wstring result;
     for (wchar_t c : picture) {
         if (c == L'L') {

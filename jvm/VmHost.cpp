@@ -1,7 +1,10 @@
 #include "jvm/VmHost.h"
 
+#include "base/DecimalText.h"
+
 #include "base/ErrorBox.h"
 #include "base/PathText.h"
+#include "base/Trace.h"
 #include "base/Thread.h"
 #include "base/Win32Text.h"
 #include "jvm/JavaStrings.h"
@@ -13,7 +16,9 @@
 namespace {
 
 // The virtual machine calls these when it exits or aborts; the launcher has nothing to add.
-void JNICALL VmExitHook(jint) {}
+void JNICALL VmExitHook(jint code) {
+    if (TraceOn()) TraceLine(L"jvm: the virtual machine exits with code " + DecimalText(code));
+}
 void JNICALL VmAbortHook() {}
 
 UINT CreateVmReasonId(jint result) {
@@ -64,9 +69,11 @@ bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
 
 bool VmHost::Load(const std::wstring& jvmLibraryPath) {
     // The library stays loaded until the process ends, also after a failed lookup below.
+    TracePhase(L"loading the JVM library");
     HMODULE library = LoadLibraryW(jvmLibraryPath.c_str());
     if (library == nullptr) {
         const DWORD error = GetLastError();
+        if (TraceOn()) TraceLine(L"jvm: LoadLibrary failed with error " + DecimalText(error));
         ShowFormattedError(IDS_JVM_LOAD_FAILED, {jvmLibraryPath, static_cast<int32_t>(error)});
         return false;
     }
@@ -78,6 +85,7 @@ bool VmHost::Load(const std::wstring& jvmLibraryPath) {
         return false;
     }
     jvmFindClassFromBootLoader_ = GetProcAddress(library, "JVM_FindClassFromBootLoader");
+    TracePhase(L"JVM library loaded");
     return true;
 }
 
@@ -134,6 +142,7 @@ bool VmHost::CreateJavaVm() {
     void* env = nullptr;
     const jint result = EntryPoint<JNI_CreateJavaVM_t>(jniCreateJavaVM_)(&vm, &env, &args);
     if (result != JNI_OK) {
+        if (TraceOn()) TraceLine(L"jvm: JNI_CreateJavaVM failed with " + DecimalText(result));
         const UINT reason = CreateVmReasonId(result);
         ShowFormattedError(IDS_JNI_EXCEPTION_REASON,
                            {ErrorArg::StringId(IDS_CREATE_JAVA_VM_FAILED),
@@ -142,6 +151,7 @@ bool VmHost::CreateJavaVm() {
     }
     javaVM_ = vm;
     jniEnv_ = static_cast<JNIEnv*>(env);
+    TracePhase(L"VM created");
     RedirectOutputs(jniEnv_, *start_);
     return true;
 }
@@ -194,6 +204,7 @@ bool VmHost::CallMain() {
         }
     }
 
+    TracePhase(L"main class found");
     jmethodID mainMethod = env->GetStaticMethodID(mainClassRef, "main", "([Ljava/lang/String;)V");
     if (mainMethod == nullptr) {
         if (env->ExceptionOccurred() != nullptr) {
@@ -209,7 +220,12 @@ bool VmHost::CallMain() {
         return false;
     }
     events_.MainStarting();
+    TracePhase(L"main called");
     env->CallStaticVoidMethod(mainClassRef, mainMethod, args.get());
+    if (TraceOn()) {
+        TraceLine(std::wstring(L"phase main returned, exception pending: ") +
+                  TraceFlag(env->ExceptionCheck() == JNI_TRUE));
+    }
     if (env->ExceptionOccurred() != nullptr) {
         events_.MainThrew();
         // Shown when asked for; an ignored or unreported exception stays pending, and the virtual

@@ -1,5 +1,7 @@
 #include "jvm/VmOptions.h"
 
+#include "base/DecimalText.h"
+
 #include <cmath>
 
 #include "base/PathText.h"
@@ -144,7 +146,7 @@ void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t
     uint64_t kilobytes = scaled >= 18446744073709551615.0 ? UINT64_MAX : static_cast<uint64_t>(scaled);
     if (maximumMb != 0 && kilobytesOf(maximumMb) < kilobytes) kilobytes = kilobytesOf(maximumMb);
     if (kilobytesOf(minimumMb) > kilobytes) kilobytes = kilobytesOf(minimumMb);
-    token = token.substr(0, parsed.prefixLength) + std::to_wstring(kilobytes) + L"K";
+    token = token.substr(0, parsed.prefixLength) + DecimalText(kilobytes) + L"K";
 }
 
 uint64_t ParseStackSize(const std::wstring& value) {

@@ -1,5 +1,7 @@
 #include "launcher/InstanceBlock.h"
 
+#include "base/DecimalText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -61,11 +63,11 @@ std::wstring InstanceNameFromCanonicalPath(const std::wstring& foldedPath) {
 }
 
 std::wstring InstanceSlotName(const std::wstring& instanceName, unsigned slot) {
-    return slot == 0 ? instanceName : instanceName + L"#" + std::to_wstring(slot);
+    return slot == 0 ? instanceName : instanceName + L"#" + DecimalText(slot);
 }
 
 std::wstring ArgumentsMappingName(const std::wstring& instanceName, uint32_t writerThreadId) {
-    return instanceName + L"_upr_args_" + std::to_wstring(writerThreadId);
+    return instanceName + L"_upr_args_" + DecimalText(writerThreadId);
 }
 
 std::vector<uint8_t> EncodeArguments(const std::vector<std::wstring>& arguments) {

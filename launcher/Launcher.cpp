@@ -4,6 +4,8 @@
 #include "base/IniFile.h"
 #include "base/IniPaths.h"
 #include "base/PathText.h"
+#include "base/Trace.h"
+#include "base/TracingStore.h"
 #include "base/Win32Text.h"
 #include "jre/JreNotFoundDialog.h"
 #include "jre/JreSelection.h"
@@ -21,15 +23,30 @@ bool Launcher::Init() {
     arguments = ArgumentsFromCommandLine(GetCommandLineW());
     handedOver = TakeHandedOverMarker();
     if (!GetModulePath(modulePath)) modulePath.clear();  // told once, here
+    if (TraceOn()) {
+        TraceLine(std::wstring(L"launcher: command line ") + GetCommandLineW());
+        TraceLine(L"launcher: executable \"" + modulePath + L"\", handed over by the pair product: " +
+                  TraceFlag(handedOver));
+    }
     if (!ReadSettings()) return false;
+    TracePhase(L"settings read");
     if (!SetupSingleInstance()) return false;
+    if (TraceOn()) {
+        TraceLine(std::wstring(L"launcher: single instance: ") +
+                  (!settings.singleInstance      ? L"off"
+                   : singleInstance.IsLater()    ? L"a first instance runs: hand the command line over and wait"
+                                                 : L"this is the first instance"));
+    }
     if (singleInstance.IsLater()) return true;  // Run waits for the first instance
     if (settings.overrideWorkingDir) SetWorkingDirToModuleDir();
     return LocateJre();
 }
 
 int32_t Launcher::Run() {
-    if (runPairProduct) return StartPairProduct();
+    if (runPairProduct) {
+        if (TraceOn()) TraceLine(L"launcher: the start goes to the pair product \"" + settings.pairProduct + L"\"");
+        return StartPairProduct();
+    }
     if (singleInstance.IsLater()) return singleInstance.WaitForFirstInstance();
     vmEnvironment = PrepareVmEnvironment(settings, jvmLibraryPath, FolderWithSlashOf(modulePath));
     if (!HasNoSplashSwitch(arguments) && !StartSplash()) return 0;
@@ -54,8 +71,24 @@ bool Launcher::ReadSettings() {
     IniFile userIni(userIniPath);
     const bool haveUserIni = !userIniPath.empty() && PathExists(userIniPath);
 
-    const SettingsSources sources{plain, layered, haveUserIni ? &userIni : nullptr};
+    // Only while tracing: the stores that report each value and its layer.
+    TracingStore tracedPlain(plain, L"main INI file");
+    TracingStore tracedLayered(layered, L"main INI file (with its \"+\" sections)");
+    TracingStore tracedUser(userIni, L"per-user INI file");
+    const bool tracing = TraceOn();
+    const SettingsSources sources{tracing ? static_cast<SettingsStore&>(tracedPlain) : plain,
+                                  tracing ? static_cast<SettingsStore&>(tracedLayered) : layered,
+                                  !haveUserIni ? nullptr
+                                  : tracing    ? static_cast<SettingsStore*>(&tracedUser)
+                                               : &userIni};
+    if (tracing) {
+        TraceLine(L"launcher: main INI file \"" + iniPath + L"\", exists: " + TraceFlag(PathExists(iniPath)));
+        TraceLine(L"launcher: per-user INI file \"" + userIniPath + L"\", exists: " + TraceFlag(haveUserIni));
+        TraceLine(L"launcher: product name \"" + settings.productName + L"\", code \"" + settings.productCode +
+                  L"\"; settings not listed below take their defaults");
+    }
     if (ReadStartSettings(sources, settings) == SettingsResult::NoMainClass) {
+        if (TraceOn()) TraceLine(L"launcher: no Main Class");
         ShowErrorBox(IDS_NO_MAIN_CLASS);
         return false;
     }
@@ -80,27 +113,37 @@ void Launcher::SetWorkingDirToModuleDir() {
 bool Launcher::LocateJre() {
     JreSelection selection;
     JreNotFoundDialog dialog;
-    if (!FindJre(settings, &dialog, selection)) return false;
+    if (!FindJre(settings, &dialog, selection)) {
+        TracePhase(L"JRE not found");
+        return false;
+    }
     jvmLibraryPath = selection.jvmLibraryPath;
     runPairProduct = selection.runPairProduct;
-    if (runPairProduct || !JvmLibraryPathTooLong(jvmLibraryPath)) return true;
-    // A runtime installed in a very deep folder starts from the folder's short form.
-    const std::wstring shortPath = ShortPathOf(jvmLibraryPath);
-    if (!shortPath.empty() && !JvmLibraryPathTooLong(shortPath)) {
+    if (!runPairProduct && JvmLibraryPathTooLong(jvmLibraryPath)) {
+        // A runtime installed in a very deep folder starts from the folder's short form.
+        const std::wstring shortPath = ShortPathOf(jvmLibraryPath);
+        if (shortPath.empty() || JvmLibraryPathTooLong(shortPath)) {
+            ShowFormattedError(IDS_JRE_FOLDER_TOO_LONG, {FolderOf(FolderOf(FolderOf(jvmLibraryPath)))});
+            return false;
+        }
         jvmLibraryPath = shortPath;
-        return true;
     }
-    ShowFormattedError(IDS_JRE_FOLDER_TOO_LONG, {FolderOf(FolderOf(FolderOf(jvmLibraryPath)))});
-    return false;
+    if (TraceOn()) {
+        TraceLine(L"launcher: JVM library \"" + jvmLibraryPath + L"\", pair product: " + TraceFlag(runPairProduct));
+    }
+    TracePhase(L"JRE found");
+    return true;
 }
 
 bool Launcher::GatherVmOptions() {
     Win32StartFacts facts;
     const bool parkMainThread = settings.ibmAllowed || settings.ibmFavoured;
     if (!ComposeJavaStart(settings, vmEnvironment, modulePath, arguments, parkMainThread, facts, javaStart)) {
+        if (TraceOn()) TraceLine(L"launcher: the class path is empty");
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }
+    if (TraceOn()) TraceJavaStart(javaStart);
     return true;
 }
 

@@ -1,6 +1,11 @@
 // The program's entry point: one Launcher, its two phases, and the exit code.
 #include <windows.h>
 
+#include <string>
+
+#include "base/DecimalText.h"
+#include "base/Trace.h"
+#include "base/Win32Trace.h"
 #include "launcher/Launcher.h"
 
 namespace {
@@ -27,11 +32,13 @@ void ExcludeWorkingDirectoryFromDllSearch() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ExcludeWorkingDirectoryFromDllSearch();
+    StartTraceFromEnvironment();
     int32_t exitCode = -1;
     {
         Launcher launcher;
         SetThreadLocale(GetSystemDefaultLCID());
         if (launcher.Init()) exitCode = launcher.Run();
     }
+    if (TraceOn()) TraceLine(L"launcher: exit code " + DecimalText(exitCode));
     return exitCode;
 }

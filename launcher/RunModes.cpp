@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/DecimalText.h"
 #include "base/ErrorBox.h"
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
@@ -30,7 +31,7 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 
 int32_t PairProductFailed(const std::wstring& pairProduct, DWORD error) {
     ShowFormattedError(IDS_PAIR_PRODUCT_FAILED,
-                       {pairProduct, SystemErrorText(error) + L" (" + std::to_wstring(error) + L")"});
+                       {pairProduct, SystemErrorText(error) + L" (" + DecimalText(error) + L")"});
     return -1;
 }
 

@@ -1,5 +1,7 @@
 #include "launcher/SingleInstance.h"
 
+#include "base/DecimalText.h"
+
 #include <cstring>
 
 #include "base/ErrorBox.h"
@@ -29,7 +31,7 @@ const DWORD kProcessWaitMs = 2000;
 const DWORD kListenerWaitMs = 10000;
 
 std::wstring ArgumentsTakenEventName(const std::wstring& instanceName, DWORD laterThreadId) {
-    return instanceName + kArgumentsTakenSuffix + L"_" + std::to_wstring(laterThreadId);
+    return instanceName + kArgumentsTakenSuffix + L"_" + DecimalText(laterThreadId);
 }
 
 // Any process may write the block at any time: each field is read once, as it is now.
@@ -188,7 +190,7 @@ bool SingleInstance::IsThisProgram(HANDLE process) const {
 }
 
 bool SingleInstance::HandOverFailed(DWORD error) {
-    ShowFormattedError(IDS_INSTANCE_HAND_OVER_FAILED, {SystemErrorText(error) + L" (" + std::to_wstring(error) + L")"});
+    ShowFormattedError(IDS_INSTANCE_HAND_OVER_FAILED, {SystemErrorText(error) + L" (" + DecimalText(error) + L")"});
     return false;
 }
 

@@ -9,8 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     const std::wstring home = JavaHomeFromRegistryData(bytes.data(), bytes.size());
     FUZZ_ASSERT(home.size() <= size / 2 && !fuzz::Contains(home, L'\0'));
     for (const VendorKey& key : kVendorKeys) {
-        const std::wstring jreHome = HomeFromJavaHome(key, home);
-        if (!home.empty()) FUZZ_ASSERT(!jreHome.empty() && jreHome.back() == L'\\');
+        for (bool hasJreFolder : {false, true}) {
+            const std::wstring jreHome = HomeFromJavaHome(key, home, hasJreFolder);
+            if (!home.empty()) FUZZ_ASSERT(!jreHome.empty() && jreHome.back() == L'\\');
+        }
     }
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "base/DecimalText.h"
 #include "base/MessageText.h"
 #include "tests/framework/Check.h"
 
@@ -56,4 +57,14 @@ TEST_CASE(ChooseResourceLanguage_SpanishOrEnglish) {
     CHECK_EQ(ChooseResourceLanguage(0x0409, 0x040a), static_cast<uint16_t>(0x0c0a));  // Spanish locale
     CHECK_EQ(ChooseResourceLanguage(0x0407, 0x0407), static_cast<uint16_t>(0x0409));
     CHECK_EQ(ChooseResourceLanguage(0x0416, 0x0416), static_cast<uint16_t>(0x0409));
+}
+
+TEST_CASE(DecimalText_Table) {
+    CHECK_EQ(DecimalText(0), std::wstring(L"0"));
+    CHECK_EQ(DecimalText(-7), std::wstring(L"-7"));
+    CHECK_EQ(DecimalText(INT32_MIN), std::wstring(L"-2147483648"));
+    CHECK_EQ(DecimalText(UINT32_MAX), std::wstring(L"4294967295"));
+    CHECK_EQ(DecimalText(INT64_MIN), std::wstring(L"-9223372036854775808"));
+    CHECK_EQ(DecimalText(UINT64_MAX), std::wstring(L"18446744073709551615"));
+    CHECK_EQ(DecimalText(static_cast<size_t>(1040)), std::wstring(L"1040"));
 }

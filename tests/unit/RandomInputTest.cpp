@@ -8,6 +8,7 @@
 #include "jre/JavaVersion.h"
 #include "jre/PeImage.h"
 #include "jre/RegistrySearch.h"
+#include "jre/ReleaseFile.h"
 #include "jvm/OutputPaths.h"
 #include "jvm/VmOptions.h"
 #include "launcher/CommandLine.h"
@@ -89,6 +90,11 @@ TEST_CASE(RandomBytes_HeadersAndBlocksStayInBounds) {
         ReadPeMachine(exact.get(), bytes.size(), machine);
         IsForeignImage(exact.get(), bytes.size(), Arch::X64);
         JavaHomeFromRegistryData(exact.get(), bytes.size());
+        // A release file of random bytes, and one whose JAVA_VERSION line is cut or mutated.
+        std::wstring release;
+        std::string releaseBytes(bytes.begin(), bytes.end());
+        if (i % 4 == 1) releaseBytes = "JAVA_VERSION=\"" + releaseBytes;
+        ReadReleaseVersion(releaseBytes, i % 3 != 0, release);
 
         std::vector<uint16_t> words(bytes.size() / 2);
         if (!words.empty()) std::memcpy(words.data(), bytes.data(), words.size() * 2);

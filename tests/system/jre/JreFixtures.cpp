@@ -1,6 +1,7 @@
 #include "tests/system/jre/JreFixtures.h"
 
 #include "base/UniqueResource.h"
+#include "jre/RegistrySearch.h"
 #include "tests/support/ProcessDriver.h"
 
 namespace jrefixtures {
@@ -29,19 +30,41 @@ bool MakeJre(const std::wstring& home, std::initializer_list<const wchar_t*> sub
 VendorRegistry::VendorRegistry() { Clear(); }
 VendorRegistry::~VendorRegistry() { Clear(); }
 
+namespace {
+
+void DeleteKey(HKEY root, REGSAM view, const wchar_t* key) {
+    std::wstring path(key);
+    path.pop_back();  // the trailing backslash
+    const size_t slash = path.rfind(L'\\');
+    UniqueHKey parent;
+    if (RegOpenKeyExW(root, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view, parent.put()) == ERROR_SUCCESS) {
+        RegDeleteTreeW(parent.get(), path.substr(slash + 1).c_str());
+    }
+}
+
+}  // namespace
+
 void VendorRegistry::Clear() {
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         for (const wchar_t* key : {kSunJdk, kSunJre, kJRockitJre, kJRockitJdk, kIbmJre}) {
-            std::wstring path(key);
-            path.pop_back();  // the trailing backslash
-            const size_t slash = path.rfind(L'\\');
-            UniqueHKey parent;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view,
-                              parent.put()) == ERROR_SUCCESS) {
-                RegDeleteTreeW(parent.get(), path.substr(slash + 1).c_str());
-            }
+            DeleteKey(HKEY_LOCAL_MACHINE, view, key);
+        }
+        for (const VendorKey& key : kCurrentVendorKeys) {
+            DeleteKey(HKEY_LOCAL_MACHINE, view, key.path);
+            DeleteKey(HKEY_CURRENT_USER, view, key.path);
         }
     }
+}
+
+bool VendorRegistry::RegisterValue(HKEY root, REGSAM view, const std::wstring& keyPath, const wchar_t* valueName,
+                                   const std::wstring& text) {
+    UniqueHKey handle;
+    if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, handle.put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    return RegSetValueExW(handle.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool VendorRegistry::RegisterRaw(REGSAM view, const wchar_t* key, const std::wstring& subkey, DWORD type,

@@ -21,7 +21,8 @@ extern const wchar_t kIbmJre[];
 bool MakeJre(const std::wstring& home, std::initializer_list<const wchar_t*> subPaths);
 bool MakeJre(const std::wstring& home, const std::vector<std::wstring>& subPaths);
 
-// The vendor keys of the search in both registry views, emptied when created and when destroyed.
+// The vendor keys of the search in both registry views (and those of today's installers under
+// HKEY_CURRENT_USER), emptied when created and when destroyed.
 class VendorRegistry {
 public:
     VendorRegistry();
@@ -37,6 +38,9 @@ public:
                      const std::vector<BYTE>& data);
     // The subkey without any "JavaHome".
     bool RegisterEmpty(REGSAM view, const wchar_t* key, const std::wstring& subkey);
+    // root\keyPath with `valueName` as a NUL-terminated REG_SZ (keys of today's installers).
+    bool RegisterValue(HKEY root, REGSAM view, const std::wstring& keyPath, const wchar_t* valueName,
+                       const std::wstring& text);
     void Clear();
 };
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/PathText.h"
 #include "jre/JreSystem.h"
 
 class FakeJreSystem : public JreSystem {
@@ -20,16 +21,29 @@ public:
     bool modulePathAvailable = true;
     std::wstring appData = L"C:\\Users\\u\\AppData";
 
-    // registry[viewFlag][vendor key] = ordered (subkey, JavaHome) pairs
-    std::map<uint32_t, std::map<std::wstring, std::vector<std::pair<std::wstring, std::wstring>>>> registry;
+    // registry[viewFlag][hive prefix + vendor key] = ordered subkey names;
+    // values[viewFlag][hive prefix + key path + "|" + value name] = text
+    std::map<uint32_t, std::map<std::wstring, std::vector<std::wstring>>> registry;
+    std::map<uint32_t, std::map<std::wstring, std::wstring>> values;
+    std::map<std::wstring, std::string> fileContents;  // files that can be read
+    std::map<std::wstring, std::wstring> environment;
 
     std::vector<std::pair<std::wstring, std::wstring>> writes;  // (INI path, value)
 
     void AddJre(const std::wstring& home, std::initializer_list<const wchar_t*> subPaths) {
         for (const wchar_t* subPath : subPaths) files.insert(home + subPath);
     }
+    static std::wstring Hive(RegistryRoot root) { return root == RegistryRoot::CurrentUser ? L"HKCU\\" : L""; }
     void Register(uint32_t viewFlag, const std::wstring& key, const std::wstring& subkey, const std::wstring& javaHome) {
-        registry[viewFlag][key].emplace_back(subkey, javaHome);
+        RegisterIn(RegistryRoot::LocalMachine, viewFlag, key, subkey, L"", L"JavaHome", javaHome);
+    }
+    void RegisterIn(RegistryRoot root, uint32_t viewFlag, const std::wstring& key, const std::wstring& subkey,
+                    const std::wstring& homeSubkey, const std::wstring& valueName, const std::wstring& home) {
+        std::vector<std::wstring>& names = registry[viewFlag][Hive(root) + key];
+        bool known = false;
+        for (const std::wstring& name : names) known = known || name == subkey;
+        if (!known) names.push_back(subkey);
+        values[viewFlag][Hive(root) + key + subkey + homeSubkey + L"|" + valueName] = home;
     }
 
     Arch Architecture() const override { return arch; }
@@ -39,23 +53,40 @@ public:
         if (modulePathAvailable) path = modulePath;
         return modulePathAvailable;
     }
-    std::vector<std::wstring> RegistrySubkeyNames(const std::wstring& key, uint32_t viewFlag) override {
-        std::vector<std::wstring> names;
-        for (const auto& entry : registry[viewFlag][key]) names.push_back(entry.first);
-        return names;
+    bool FolderExists(const std::wstring& path) override {
+        const std::wstring prefix = path + L"\\";
+        auto it = files.lower_bound(prefix);
+        return it != files.end() && it->compare(0, prefix.size(), prefix) == 0;
     }
-    bool RegistryJavaHomeData(const std::wstring& key, const std::wstring& subkey, uint32_t viewFlag,
-                              std::vector<unsigned char>& data) override {
-        for (const auto& entry : registry[viewFlag][key]) {
-            if (entry.first != subkey) continue;
-            data.clear();
-            for (wchar_t c : entry.second) {
-                data.push_back(static_cast<unsigned char>(c & 0xFF));
-                data.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
-            }
-            return !data.empty();
+    bool ReadFileStart(const std::wstring& path, size_t maxBytes, std::string& data, bool& complete) override {
+        auto it = fileContents.find(path);
+        if (it == fileContents.end()) return false;
+        complete = it->second.size() <= maxBytes;
+        data = it->second.substr(0, maxBytes);
+        return true;
+    }
+    std::wstring ExpandEnvironment(const std::wstring& text) override {
+        return ExpandReferences(text, [this](const std::wstring& name, std::wstring& value) {
+            auto it = environment.find(name);
+            if (it == environment.end()) return false;
+            value = it->second;
+            return true;
+        });
+    }
+    std::vector<std::wstring> RegistrySubkeyNames(RegistryRoot root, const std::wstring& key,
+                                                  uint32_t viewFlag) override {
+        return registry[viewFlag][Hive(root) + key];
+    }
+    bool RegistryValueData(RegistryRoot root, const std::wstring& key, const wchar_t* valueName, uint32_t viewFlag,
+                           std::vector<unsigned char>& data) override {
+        auto it = values[viewFlag].find(Hive(root) + key + L"|" + valueName);
+        if (it == values[viewFlag].end()) return false;
+        data.clear();
+        for (wchar_t c : it->second) {
+            data.push_back(static_cast<unsigned char>(c & 0xFF));
+            data.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
         }
-        return false;
+        return !data.empty();
     }
     std::wstring AppDataFolder() override { return appData; }
     void CreateFolder(const std::wstring&) override {}
