@@ -29,3 +29,21 @@ T* WindowObjectFor(HWND window, UINT message, LPARAM lParam) {
     if (message == WM_NCDESTROY) BindWindowObject(window, nullptr);
     return object;
 }
+
+// The body of a dialog object's procedure: finds the object, keeps the dialog's handle in
+// `object->*handle` from WM_INITDIALOG to WM_NCDESTROY, and forwards every message to
+// `object->*handler`; FALSE (not handled) before the object is known or when the handler throws.
+template <typename T>
+INT_PTR DispatchDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, HWND T::*handle,
+                              INT_PTR (T::*handler)(UINT, WPARAM, LPARAM)) noexcept {
+    T* object = WindowObjectFor<T>(dialog, message, lParam);
+    if (object == nullptr) return FALSE;
+    try {
+        if (message == WM_INITDIALOG) object->*handle = dialog;
+        const INT_PTR result = (object->*handler)(message, wParam, lParam);
+        if (message == WM_NCDESTROY) object->*handle = nullptr;
+        return result;
+    } catch (...) {  // nothing may unwind into the dialog manager
+        return FALSE;
+    }
+}

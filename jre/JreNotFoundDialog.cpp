@@ -64,16 +64,7 @@ INT_PTR JreNotFoundDialog::Show(HWND owner, const std::wstring& message, JvmType
 }
 
 INT_PTR CALLBACK JreNotFoundDialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = WindowObjectFor<JreNotFoundDialog>(dialog, message, lParam);
-    if (self == nullptr) return FALSE;
-    try {
-        if (message == WM_INITDIALOG) self->dialog_ = dialog;
-        const INT_PTR result = self->Handle(message, wParam, lParam);
-        if (message == WM_NCDESTROY) self->dialog_ = nullptr;
-        return result;
-    } catch (...) {
-        return FALSE;
-    }
+    return DispatchDialogMessage(dialog, message, wParam, lParam, &JreNotFoundDialog::dialog_, &JreNotFoundDialog::Handle);
 }
 
 INT_PTR JreNotFoundDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -17,16 +17,7 @@ bool ExceptionDialog::Show(HWND owner) {
 }
 
 INT_PTR CALLBACK ExceptionDialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = WindowObjectFor<ExceptionDialog>(dialog, message, lParam);
-    if (self == nullptr) return FALSE;
-    try {
-        if (message == WM_INITDIALOG) self->dialog_ = dialog;
-        const INT_PTR result = self->Handle(message, wParam, lParam);
-        if (message == WM_NCDESTROY) self->dialog_ = nullptr;
-        return result;
-    } catch (...) {
-        return FALSE;
-    }
+    return DispatchDialogMessage(dialog, message, wParam, lParam, &ExceptionDialog::dialog_, &ExceptionDialog::Handle);
 }
 
 INT_PTR ExceptionDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
