@@ -112,6 +112,8 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
             selection.jvmLibraryPath = probe.library;
             return true;
         }
+    } else if (TraceOn()) {
+        TraceLine(L"jre: local JRE: none beside the executable");
     }
 
     // 3 and 4. The registry in the launcher's own view, then in the pair product's.
