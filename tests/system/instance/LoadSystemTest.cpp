@@ -84,7 +84,13 @@ int HandOver(const AppFixture& app, int from, int count, int parallel) {
         int i = start;
         for (Launched& later : batch) {
             const testsupport::ExitResult end = later.Finish(60000);
-            if (!end.timedOut && end.exitCode == static_cast<DWORD>(i)) ++answered;
+            if (!end.timedOut && end.exitCode == static_cast<DWORD>(i)) {
+                ++answered;
+            } else {
+                std::printf("later start %d: timed out %d, exit code %lu, %zu boxes%s\n", i, end.timedOut ? 1 : 0,
+                            static_cast<unsigned long>(end.exitCode), later.boxes.size(),
+                            later.boxes.empty() ? "" : (": " + check::Narrow(later.boxes[0].MessageText())).c_str());
+            }
             ++i;
         }
     }
