@@ -1,0 +1,8 @@
+# The shipped files: the sample INI against the keys the launcher reads.
+add_executable(sample_ini_tests ${CMAKE_CURRENT_LIST_DIR}/SampleIniTest.cpp)
+target_link_libraries(sample_ini_tests PRIVATE marlwick_pure marlwick_check)
+target_compile_definitions(sample_ini_tests PRIVATE
+  MARLWICK_SAMPLE_INI="${PROJECT_SOURCE_DIR}/resources/Marlwick.sample.ini"
+  MARLWICK_INI_KEYS_HEADER="${PROJECT_SOURCE_DIR}/base/IniKeys.h")
+add_test(NAME sample_ini COMMAND sample_ini_tests)
+set_tests_properties(sample_ini PROPERTIES TIMEOUT 60)
