@@ -85,12 +85,40 @@ with tempfile.TemporaryDirectory() as tmp:
         check(files.get(name) is not None and hashlib.sha256(files[name]).hexdigest() == digest,
               "digest of " + name)
 
+    with open(os.path.join(ROOT, "resources", "Marlwick.ico"), "rb") as f:
+        good_icon = f.read()
+
+    def bad_icon(name, data):
+        path = os.path.join(tmp, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
     # Refusals: a clear message, a non-zero exit code and no archive.
     cases = [
         ("unknown argument", ["--bogus"], "unknown argument"),
         ("missing executable", ["--win64-exe", os.path.join(tmp, "none.exe"), "--win32-exe", exe32], "no executable"),
         ("one executable only", ["--win64-exe", exe64], "go together"),
         ("--out without folder", ["--win64-exe", exe64, "--win32-exe", exe32, "--out"], "needs a folder"),
+        ("branding executables built before", ["--name", "Acme", "--win64-exe", exe64, "--win32-exe", exe32],
+         "cannot be branded"),
+        # Branding is checked by the build's own rules before anything is built.
+        ("icon missing", ["--icon", os.path.join(tmp, "none.ico")], "is not a file"),
+        ("icon not an icon", ["--icon", bad_icon("not-ico.ico", b"\x89PNG\r\n\x1a\n" + b"\0" * 40)], "no icon header"),
+        ("icon cut short", ["--icon", bad_icon("cut.ico", good_icon[:200])], "outside the file"),
+        ("icon without images", ["--icon", bad_icon("empty.ico", b"\0\0\1\0\0\0" + b"\0" * 40)], "0 images"),
+        ("five version numbers", ["--version", "1.2.3.4.5"], "not 1 to 4 numbers"),
+        ("version number too large", ["--version", "1.65536"], "larger than 65535"),
+        ("version not numbers", ["--version", "2.x"], "not 1 to 4 numbers"),
+        ("empty version part", ["--version", "1..2"], "not 1 to 4 numbers"),
+        ("name with colon", ["--name", "Acme: Tool"], "forbids in file names"),
+        ("name with slash", ["--name", "Acme/Tool"], "forbids in file names"),
+        ("name with star", ["--name", "Acme*"], "forbids in file names"),
+        ("name ending in a dot", ["--name", "Acme."], "ends in a space or a dot"),
+        ("device name", ["--name", "aux"], "reserved device name"),
+        ("empty name", ["--name", ""], "is empty"),
+        ("unknown execution level", ["--execution-level", "admin"], "is not asInvoker"),
+        ("line break in a text", ["--company", "Acme\nLtd"], "control character"),
     ]
     for label, args, message in cases:
         refused = os.path.join(tmp, "refused")
