@@ -49,7 +49,7 @@ while [ $# -gt 0 ]; do
         --execution-level) level=$2 ;;
       esac
       branded=yes; shift 2 ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) fail "unknown argument: $1 (see --help)" ;;
   esac
 done
