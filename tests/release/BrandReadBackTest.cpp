@@ -1,6 +1,7 @@
 // A branded launcher read back the way Windows and its shell see it: the version block through the
 // version API, the icon through the shell's icon extraction and, image by image, against the .ico
-// file it was built from, and the execution level of its manifest.
+// file it was built from, and the execution level of its manifest. And the shipped sample INI
+// beside it, as a team receives it and once it names its main class and jar.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -13,6 +14,7 @@
 #include "resources/resource.h"
 #include "tests/framework/Check.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/system/LauncherFixture.h"
 
 using namespace testsupport;
 
@@ -145,4 +147,46 @@ TEST_CASE(Manifest_AsksForTheChosenExecutionLevel) {
         CHECK(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos);
     }
     FreeLibrary(module);
+}
+
+TEST_CASE(SampleIni_AsShippedAndFilledIn) {
+    std::string sample;
+    CHECK(ReadFileBytes(WinePathFromEnvironment(L"MARLWICK_SAMPLE_INI"), sample));
+    auto filledIn = [](std::string text) {
+        for (const char* key : {";Main Class=", ";Class Path="}) {
+            const size_t at = text.find(std::string("\n") + key);
+            if (at != std::string::npos) text.erase(at + 1, 1);
+        }
+        return text;
+    };
+    struct Row {
+        const wchar_t* name;
+        std::string ini;
+        DWORD exitCode;
+        std::vector<std::wstring> boxes;
+        bool mainRuns;
+    };
+    const Row rows[] = {
+        {L"sample-as-shipped", sample, 0xFFFFFFFFu, {L"Main class was not specified in INI file."}, false},
+        {L"sample-filled-in", filledIn(sample), 0, {}, true},
+    };
+    for (const Row& row : rows) {
+        LauncherFixture launcher(row.name, L"Acme Tool 64.exe");
+        CHECK_EQ_AT(row.name, launcher.ok(), true);
+        const std::wstring jre = launcher.path(L"jre64");
+        CHECK(MakeFolders(JoinPath(jre, L"bin\\server")) && WriteFileBytes(JoinPath(jre, L"bin\\java.dll"), ""));
+        CHECK(CopyThroughMemory(JoinPath(WinePathFromEnvironment(L"MARLWICK_FAKE_JVM_ROOT"), L"full\\bin\\server\\jvm.dll"),
+                                JoinPath(jre, L"bin\\server\\jvm.dll")));
+        CHECK(MakeFolders(launcher.path(L"lib")) && WriteFileBytes(launcher.path(L"lib\\app.jar"), ""));
+        CHECK(WriteFileBytes(launcher.iniPath(), row.ini));
+        const std::wstring log = launcher.path(L"fake-jvm.log");
+        const RunResult run = launcher.Run({}, 60000, {L"MARLWICK_FAKE_JVM_LOG=" + log, L"APPDATA=" + launcher.path(L"AppData")});
+        CHECK_EQ_AT(row.name, run.timedOut, false);
+        CHECK_EQ_AT(row.name, run.exitCode, row.exitCode);
+        CHECK_EQ_AT(row.name, BoxTexts(run), row.boxes);
+        std::string record;
+        ReadFileBytes(log, record);
+        CHECK_EQ_AT(row.name, record.find("main class=com/example/App") != std::string::npos, row.mainRuns);
+        CHECK_EQ_AT(row.name, record.find("lib\\app.jar;") != std::string::npos, row.mainRuns);
+    }
 }
