@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""tools/release.sh packing executables built before: the archive's name, contents and checksums,
+and the refusals that leave no archive behind."""
+import hashlib
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", ".."))
+SCRIPT = os.path.join(ROOT, "tools", "release.sh")
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL", message)
+
+
+def run(*args):
+    return subprocess.run(["bash", SCRIPT, *args], capture_output=True, text=True, timeout=60)
+
+
+def project_version():
+    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
+        return re.search(r"^project\(Marlwick VERSION ([0-9.]+)", f.read(), re.M).group(1)
+
+
+def licence_name():
+    for name in ("LICENSE", "LICENSE.txt", "LICENSE.md", "LICENCE", "COPYING"):
+        if os.path.isfile(os.path.join(ROOT, name)):
+            return name
+    return None
+
+
+with tempfile.TemporaryDirectory() as tmp:
+    exe64, exe32 = os.path.join(tmp, "built 64.exe"), os.path.join(tmp, "built.exe")
+    with open(exe64, "wb") as f:
+        f.write(b"MZ x64 launcher")
+    with open(exe32, "wb") as f:
+        f.write(b"MZ x86 launcher")
+
+    # The archive of two executables built before.
+    out = os.path.join(tmp, "out dir")
+    result = run("--out", out, "--win64-exe", exe64, "--win32-exe", exe32)
+    check(result.returncode == 0, "packing failed: " + result.stderr)
+    base = "marlwick-%s-windows" % project_version()
+    zip_path = os.path.join(out, base + ".zip")
+    check(result.stdout.strip().endswith(zip_path), "the script names its archive: " + result.stdout)
+    check(os.listdir(out) == [base + ".zip"], "only the archive is written: %s" % os.listdir(out))
+    with zipfile.ZipFile(zip_path) as archive:
+        files = {n[len(base) + 1:]: archive.read(n) for n in archive.namelist() if not n.endswith("/")}
+        check(all(n.startswith(base + "/") for n in archive.namelist()), "one top folder")
+    expected = {"Marlwick 64.exe", "Marlwick.exe", "Marlwick 64.ini", "Marlwick.ini", "README.md", "SHA256SUMS"}
+    if licence_name():
+        expected.add(licence_name())
+    top = {n for n in files if "/" not in n}
+    check(top == expected, "top-level files %s, expected %s" % (sorted(top), sorted(expected)))
+    check(files.get("Marlwick 64.exe") == b"MZ x64 launcher", "the x64 executable under its name")
+    check(files.get("Marlwick.exe") == b"MZ x86 launcher", "the x86 executable under its name")
+
+    with open(os.path.join(ROOT, "resources", "Marlwick.sample.ini"), "rb") as f:
+        sample = f.read().replace(b"\r\n", b"\n")
+    for ini in ("Marlwick 64.ini", "Marlwick.ini"):
+        text = files.get(ini, b"")
+        check(text.replace(b"\r\n", b"\n") == sample, ini + " is the sample")
+        check(text.count(b"\r\n") == text.count(b"\n"), ini + " has Windows line ends")
+
+    readme = files.get("README.md", b"").decode()
+    check("## INI reference" in readme and "## Building" not in readme and "## Layout" not in readme,
+          "README.md holds the user part only")
+    for picture in re.findall(r"\((docs/screenshots/[^)]+)\)", readme):
+        check(picture in files, "README picture %s in the archive" % picture)
+
+    # Every file but SHA256SUMS is listed once, with its digest.
+    listed = {}
+    for line in files.get("SHA256SUMS", b"").decode().splitlines():
+        digest, name = line.split("  ", 1)
+        listed[name] = digest
+    check(set(listed) == set(files) - {"SHA256SUMS"}, "SHA256SUMS lists %s" % sorted(listed))
+    for name, digest in listed.items():
+        check(files.get(name) is not None and hashlib.sha256(files[name]).hexdigest() == digest,
+              "digest of " + name)
+
+    with open(os.path.join(ROOT, "resources", "Marlwick.ico"), "rb") as f:
+        good_icon = f.read()
+
+    def bad_icon(name, data):
+        path = os.path.join(tmp, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    # Refusals: a clear message, a non-zero exit code and no archive.
+    cases = [
+        ("unknown argument", ["--bogus"], "unknown argument"),
+        ("missing executable", ["--win64-exe", os.path.join(tmp, "none.exe"), "--win32-exe", exe32], "no executable"),
+        ("one executable only", ["--win64-exe", exe64], "go together"),
+        ("--out without folder", ["--win64-exe", exe64, "--win32-exe", exe32, "--out"], "needs a folder"),
+        ("branding executables built before", ["--name", "Acme", "--win64-exe", exe64, "--win32-exe", exe32],
+         "cannot be branded"),
+        # Branding is checked by the build's own rules before anything is built.
+        ("icon missing", ["--icon", os.path.join(tmp, "none.ico")], "is not a file"),
+        ("icon not an icon", ["--icon", bad_icon("not-ico.ico", b"\x89PNG\r\n\x1a\n" + b"\0" * 40)], "no icon header"),
+        ("icon cut short", ["--icon", bad_icon("cut.ico", good_icon[:200])], "outside the file"),
+        ("icon without images", ["--icon", bad_icon("empty.ico", b"\0\0\1\0\0\0" + b"\0" * 40)], "0 images"),
+        ("five version numbers", ["--version", "1.2.3.4.5"], "not 1 to 4 numbers"),
+        ("version number too large", ["--version", "1.65536"], "larger than 65535"),
+        ("version not numbers", ["--version", "2.x"], "not 1 to 4 numbers"),
+        ("empty version part", ["--version", "1..2"], "not 1 to 4 numbers"),
+        ("name with colon", ["--name", "Acme: Tool"], "forbids in file names"),
+        ("name with slash", ["--name", "Acme/Tool"], "forbids in file names"),
+        ("name with star", ["--name", "Acme*"], "forbids in file names"),
+        ("name ending in a dot", ["--name", "Acme."], "ends in a space or a dot"),
+        ("device name", ["--name", "aux"], "reserved device name"),
+        ("empty name", ["--name", ""], "is empty"),
+        ("unknown execution level", ["--execution-level", "admin"], "is not asInvoker"),
+        ("line break in a text", ["--company", "Acme\nLtd"], "control character"),
+    ]
+    for label, args, message in cases:
+        refused = os.path.join(tmp, "refused")
+        if "--out" not in args:
+            args = ["--out", refused] + args
+        result = run(*args)
+        check(result.returncode != 0, label + ": exit code 0")
+        check(message in result.stderr, label + ": message %r" % result.stderr)
+        check(not os.path.exists(refused) or not os.listdir(refused), label + ": something was written")
+
+print("%d failed checks" % len(failures))
+sys.exit(1 if failures else 0)
