@@ -11,6 +11,18 @@
 
 namespace {
 
+// The common controls are loaded only when a link is made: an import would load them in every
+// start (and under Wine bring up its desktop before the virtual machine). The bare name gets the
+// version the manifest asks for from the side-by-side store; the library stays loaded.
+void InitTooltipClass() {
+    HMODULE library = LoadLibraryW(L"comctl32.dll");
+    if (library == nullptr) return;
+    using InitControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = reinterpret_cast<InitControls>(reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    if (init != nullptr) init(&controls);
+}
+
 const wchar_t kBrowserSettingsKey[] = L"Software\\Microsoft\\Internet Explorer\\Settings";
 const DWORD kColourValueBytes = 24;
 
@@ -93,8 +105,7 @@ bool HyperlinkControl::Attach(HWND control) {
     }
 
     // 4. The tooltip.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitTooltipClass();
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
