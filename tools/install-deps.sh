@@ -7,7 +7,7 @@ set -euo pipefail
 
 everything_present() {
   local tool
-  for tool in cmake ninja g++ python3 unzip x86_64-w64-mingw32-g++-win32 i686-w64-mingw32-g++-win32 \
+  for tool in cmake ninja g++ python3 zip unzip sha256sum x86_64-w64-mingw32-g++-win32 i686-w64-mingw32-g++-win32 \
               x86_64-w64-mingw32-windres xvfb-run xauth xwininfo convert javac jar clang clang++; do
     command -v "$tool" >/dev/null 2>&1 || return 1
   done
@@ -26,7 +26,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
-  cmake ninja-build g++ make python3 python3-pip unzip ca-certificates \
+  cmake ninja-build g++ make python3 python3-pip zip unzip ca-certificates \
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools \
   wine64 xvfb xauth x11-utils imagemagick fonts-dejavu-core \
   openjdk-17-jdk-headless locales clang libclang-rt-dev
