@@ -11,14 +11,6 @@ using testsupport::WindowInfo;
 
 namespace {
 
-#define REQUIRE_APP(app)                                                     \
-    do {                                                                     \
-        if (!(app).ok()) {                                                   \
-            check::Fail(__FILE__, __LINE__, check::Narrow((app).Problem())); \
-            return;                                                          \
-        }                                                                    \
-    } while (0)
-
 const int kExceptionText = 208;
 enum class Answer { Ignore, Stop, Escape, CloseBox };
 

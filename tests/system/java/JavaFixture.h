@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueResource.h"
 #include "tests/system/LauncherFixture.h"
 
 namespace javatest {
@@ -228,5 +229,30 @@ private:
 };
 
 inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+}  // namespace javatest
+
+// Every test starts here: a missing runtime or jar is one clear failure, not a dozen odd ones.
+#define REQUIRE_APP(app)                                                     \
+    do {                                                                     \
+        if (!(app).ok()) {                                                   \
+            check::Fail(__FILE__, __LINE__, check::Narrow((app).Problem())); \
+            return;                                                          \
+        }                                                                    \
+    } while (0)
+
+namespace javatest {
+
+// The names that FindFirstFileW/FindNextFileW return for a pattern, in their order.
+inline std::vector<std::wstring> FindNames(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search) return names;
+    do {
+        names.push_back(found.cFileName);
+    } while (FindNextFileW(search.get(), &found));
+    return names;
+}
 
 }  // namespace javatest

@@ -16,15 +16,6 @@ using testsupport::WindowInfo;
 
 namespace {
 
-// Every test starts here: a missing runtime or jar is one clear failure, not a dozen odd ones.
-#define REQUIRE_APP(app)                                                              \
-    do {                                                                              \
-        if (!(app).ok()) {                                                            \
-            check::Fail(__FILE__, __LINE__, check::Narrow((app).Problem()));          \
-            return;                                                                   \
-        }                                                                             \
-    } while (0)
-
 const wchar_t kProbeVar[] = L"MARLWICK_PROBE_VAR";
 
 // A run that started the program and let it end by itself, without any box.
@@ -41,19 +32,6 @@ void CheckReport(const std::wstring& context, const JavaRun& run) {
     if (!run.report.complete()) {
         std::printf("  output: %s\n  error: %s\n", check::Narrow(run.output).c_str(), check::Narrow(run.error).c_str());
     }
-}
-
-// The names that FindFirstFileW/FindNextFileW return for a pattern, in their order.
-std::vector<std::wstring> FindNames(const std::wstring& pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
 }
 
 // The stack reserve that a 64-bit executable's header asks for; 0 when the file is unreadable.

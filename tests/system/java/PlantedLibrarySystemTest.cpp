@@ -11,18 +11,6 @@ using namespace javatest;
 
 namespace {
 
-std::vector<std::wstring> FindNames(const std::wstring& pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
 }  // namespace
 
 TEST_CASE(LibrariesPlantedInTheWorkingDirectoryAreNeverLoaded) {
