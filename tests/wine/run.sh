@@ -22,12 +22,21 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 marlwick_enter_prefix
 
 [ -n "${MARLWICK_WINE_VERBOSE:-}" ] && echo "tests/wine: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY LANG=${LANG:-}" >&2
+# The program writes to a file that is copied to our output while it runs, not to our output
+# itself: the first Windows program in a prefix starts wineserver and Wine's system processes
+# (services.exe, explorer.exe, ...), which keep the descriptors they inherit for as long as the
+# prefix is in use. Had they inherited our output, a pipe to CTest, CTest would wait for them.
+log=$(mktemp "${TMPDIR:-/tmp}/marlwick-wine-run.XXXXXX") || marlwick_die "no temporary file"
+trap 'rm -f "$log"' EXIT
 # In the background so that a TERM (ctest's or timeout's time limit) reaches the program too.
 exec 7<&0
-"$MARLWICK_WINE_LOADER" "$@" 0<&7 7<&- 9>&- &
+"$MARLWICK_WINE_LOADER" "$@" 0<&7 7<&- 9>&- >"$log" 2>&1 &
 program=$!
+tail -s 0.1 -n +1 -f --pid="$program" "$log" 0</dev/null 7<&- 9>&- &
+copier=$!
 trap 'kill -TERM "$program" 2>/dev/null' TERM INT HUP
 status=0
 wait "$program" || status=$?
 while kill -0 "$program" 2>/dev/null; do wait "$program" || status=$?; done
+wait "$copier"
 exit "$status"

@@ -61,7 +61,8 @@ TEST_CASE(ExceptionFromMainAnsweredEachWay) {
         ini.mainClass = L"probe.Throw";
         ini.failureCheck = row.failureCheck;
         CHECK(app.WriteIni(ini));
-        ExceptionAnswer answer{row.answer};
+        ExceptionAnswer answer;
+        answer.answer = row.answer;
         const JavaRun run = app.Run({}, {}, [&](const WindowInfo& box) { return answer(box); });
         CHECK_EQ_AT(row.name, run.result.timedOut, false);
         CHECK_EQ_AT(row.name, run.result.boxes.size(), size_t(1));
