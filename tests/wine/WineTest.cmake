@@ -11,6 +11,11 @@
 # locales from them when the process starts (system locale from LC_CTYPE, user locale and UI
 # language from LC_MESSAGES, all of them from LC_ALL when set; see README.md), so one shared prefix
 # serves every language. The Unix locale must exist (`locale -a`), or Wine falls back to English (en-US).
+#
+#   marlwick_add_java_script_test(NAME <name> SCRIPT <script> ARGUMENTS <arguments...> TIMEOUT <seconds>)
+#
+# a shell script that lays out an application with the real Java runtime and starts it through
+# run.sh itself, in the build's prefix and in English.
 include_guard(GLOBAL)
 
 set(MARLWICK_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/run.sh)
@@ -58,4 +63,12 @@ function(marlwick_add_wine_prefix_fixture)
     set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300
       ENVIRONMENT "MARLWICK_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endif()
+endfunction()
+
+function(marlwick_add_java_script_test)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;SCRIPT;TIMEOUT" "ARGUMENTS")
+  marlwick_add_wine_prefix_fixture()
+  add_test(NAME ${arg_NAME} COMMAND ${arg_SCRIPT} ${arg_ARGUMENTS})
+  set_tests_properties(${arg_NAME} PROPERTIES TIMEOUT ${arg_TIMEOUT} LABELS "wine;java" FIXTURES_REQUIRED wine_prefix
+    ENVIRONMENT "MARLWICK_BUILD_DIR=${CMAKE_BINARY_DIR};LANG=en_US.UTF-8")
 endfunction()
