@@ -10,6 +10,7 @@
 #include "jre/JreNotFoundDialog.h"
 #include "jre/JreSelection.h"
 #include "jvm/Win32StartFacts.h"
+#include "launcher/StartupCacheSetup.h"
 #include "resources/resource.h"
 
 Launcher::~Launcher() {
@@ -142,6 +143,9 @@ bool Launcher::GatherVmOptions() {
         if (TraceOn()) TraceLine(L"launcher: the class path is empty");
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
+    }
+    if (SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, startupCache, javaStart)) {
+        vmHost.SetLifetimeObserver(&startupCache);
     }
     if (TraceOn()) TraceJavaStart(javaStart);
     return true;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "jvm/StartupCacheFiles.h"
 #include "jvm/VmHost.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
@@ -58,6 +59,7 @@ private:
     bool handedOver = false;
 
     SingleInstance singleInstance;
+    StartupCacheFiles startupCache;  // before vmHost: told when the VM ends
     VmHost vmHost{*this};
     VmEnvironment vmEnvironment;
     JavaStart javaStart;

@@ -1,0 +1,165 @@
+#include "jvm/StartupCacheFiles.h"
+
+#include <windows.h>
+
+#include "base/DecimalText.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
+#include "base/Trace.h"
+#include "base/UniqueResource.h"
+#include "base/Win32Text.h"
+#include "jvm/JniRef.h"
+
+namespace {
+
+uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
+
+// Appends "<size>:<last write time>;" of a file; false for a folder, which no cache can hold.
+bool AppendStamp(const std::wstring& path, std::wstring& stamps) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        stamps += L"missing;";  // the VM skips it; the key changes once it appears
+        return true;
+    }
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    stamps += DecimalText(Join(data.nFileSizeHigh, data.nFileSizeLow)) + L":" +
+              DecimalText(Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)) + L";";
+    return true;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool MakeFolder(const std::wstring& path) {
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// The files of the folder that begin with "<stem>.", each marked stale when last written over an
+// hour ago.
+std::vector<CacheFolderFile> ListCacheFolder(const std::wstring& folder, const std::wstring& stem) {
+    constexpr uint64_t kHour = 3600ull * 10000000ull;  // in FILETIME units
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t nowTime = Join(now.dwHighDateTime, now.dwLowDateTime);
+    std::vector<CacheFolderFile> files;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"\\" + stem + L".*").c_str(), &found));
+    if (!search) return files;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        const uint64_t written = Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+        files.push_back({found.cFileName, nowTime > written + kHour});
+    } while (FindNextFileW(search.get(), &found));
+    return files;
+}
+
+void Trace(const std::wstring& line) {
+    if (TraceOn()) TraceLine(L"cache: " + line);
+}
+
+// What the VM says about its class-data sharing; true when it cannot say, so that a cache is
+// never deleted on a guess.
+bool VmUsesSharedArchive(JNIEnv* env) {
+    LocalRef<jclass> cds(env, env->FindClass("jdk/internal/misc/CDS"));
+    jmethodID usingArchive = cds ? env->GetStaticMethodID(cds.get(), "isUsingArchive", "()Z") : nullptr;
+    if (usingArchive == nullptr) {
+        env->ExceptionClear();
+        return true;
+    }
+    const jboolean result = env->CallStaticBooleanMethodA(cds.get(), usingArchive, nullptr);
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return true;
+    }
+    return result == JNI_TRUE;
+}
+
+}  // namespace
+
+bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& start) {
+    if (request.mechanism == CacheMechanism::None) return false;
+    const std::wstring blocked = CacheBlockedByOptions(start.vmOptions);
+    if (!blocked.empty()) {
+        Trace(L"none: " + blocked);
+        return false;
+    }
+    std::wstring localAppData;
+    if (!QueryEnvironmentVariable(L"LOCALAPPDATA", localAppData) || !IsAbsolutePath(localAppData)) {
+        Trace(L"none: LOCALAPPDATA is not set");
+        return false;
+    }
+    std::wstring stamps;
+    AppendStamp(request.jvmLibraryPath, stamps);
+    for (const std::wstring& entry : ClassPathOptionEntries(start.vmOptions)) {
+        if (!AppendStamp(entry, stamps)) {
+            Trace(L"none: the class path holds a folder, which a cache cannot hold: " + entry);
+            return false;
+        }
+    }
+    const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
+                                                         request.executablePath);
+    if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {
+        Trace(L"none: the folder \"" + location.codeFolder + L"\" cannot be made, error " +
+              DecimalText(GetLastError()));
+        return false;
+    }
+    std::wstring stem = FileNameOf(request.executablePath);
+    const size_t dot = stem.rfind(L'.');
+    if (dot != std::wstring::npos) stem.erase(dot);
+
+    const std::wstring key = StartupCacheKey(request.runtimeHome, request.releaseVersion, start.vmOptions, stamps);
+    const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());
+    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, names.cache)) {
+        // A file in use by another start stays until a later start.
+        const bool deleted = DeleteFileW((location.codeFolder + L"\\" + name).c_str()) != FALSE;
+        Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
+    }
+    mechanism_ = request.mechanism;
+    cachePath_ = location.codeFolder + L"\\" + names.cache;
+    tempPath_ = location.codeFolder + L"\\" + names.temp;
+    creating_ = !IsFile(cachePath_);
+    active_ = true;
+    for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
+        start.vmOptions.push_back(std::move(option));
+    }
+    Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
+          (creating_ ? L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"" : L" is used"));
+    return true;
+}
+
+void StartupCacheFiles::VmCreated(JNIEnv* env) {
+    if (!active_ || creating_) return;
+    if (VmUsesSharedArchive(env)) {
+        Trace(L"the VM uses the cache");
+        return;
+    }
+    // The VM has let go of the file; another start may still hold it, and then a later one deletes it.
+    const bool deleted = DeleteFileW(cachePath_.c_str()) != FALSE;
+    Trace(std::wstring(L"the VM rejected the cache (damaged, stale or foreign); ") +
+          (deleted ? L"deleted, the next start makes a new one" : L"it cannot be deleted now"));
+}
+
+void StartupCacheFiles::VmEnded() {
+    if (!active_ || !creating_) return;
+    active_ = false;
+    // The VM removes its configuration file only after the cache was written completely; one
+    // left behind means the creation failed half-way.
+    const std::wstring config = tempPath_ + L".config";
+    const bool failed = mechanism_ == CacheMechanism::AheadOfTime && IsFile(config);
+    if (failed || !IsFile(tempPath_)) {
+        DeleteFileW(tempPath_.c_str());
+        DeleteFileW(config.c_str());
+        Trace(L"the VM wrote no complete cache");
+        return;
+    }
+    // Never replaces: a cache that another start renamed first is as good as this one.
+    if (MoveFileExW(tempPath_.c_str(), cachePath_.c_str(), 0)) {
+        Trace(L"cache created: \"" + cachePath_ + L"\"");
+        return;
+    }
+    const DWORD error = GetLastError();
+    DeleteFileW(tempPath_.c_str());
+    Trace(L"cache not renamed, error " + DecimalText(error));
+}
