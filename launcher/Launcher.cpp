@@ -144,9 +144,7 @@ bool Launcher::GatherVmOptions() {
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }
-    if (SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, startupCache, javaStart)) {
-        vmHost.SetLifetimeObserver(&startupCache);
-    }
+    SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, vmHost, javaStart);
     if (TraceOn()) TraceJavaStart(javaStart);
     return true;
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "jvm/StartupCacheFiles.h"
 #include "jvm/VmHost.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
@@ -59,7 +58,6 @@ private:
     bool handedOver = false;
 
     SingleInstance singleInstance;
-    StartupCacheFiles startupCache;  // before vmHost: told when the VM ends
     VmHost vmHost{*this};
     VmEnvironment vmEnvironment;
     JavaStart javaStart;

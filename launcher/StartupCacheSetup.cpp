@@ -1,13 +1,22 @@
 #include "launcher/StartupCacheSetup.h"
 
-#include "base/PathText.h"
 #include "base/Trace.h"
+
+#if defined(_WIN64)
+
+#include "base/PathText.h"
 #include "base/Win32Text.h"
 #include "jre/ReleaseFile.h"
 #include "jre/Win32JreSystem.h"
+#include "jvm/StartupCacheFiles.h"
+
+namespace {
+// Lives until the process ends: the VM's exit hook may tell it that the VM has ended.
+StartupCacheFiles cache;
+}  // namespace
 
 bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvmLibraryPath,
-                       const std::wstring& jvmHome, const std::wstring& executablePath, StartupCacheFiles& cache,
+                       const std::wstring& jvmHome, const std::wstring& executablePath, VmHost& vmHost,
                        JavaStart& start) {
     if (!settings.startupCache) return false;
     StartupCacheRequest request;
@@ -35,5 +44,17 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
     request.executablePath = executablePath;
     request.productName = settings.productName;
     request.productCode = settings.productCode;
-    return cache.Prepare(request, start);
+    if (!cache.Prepare(request, start)) return false;
+    vmHost.SetLifetimeObserver(&cache);
+    return true;
 }
+
+#else
+
+bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring&, const std::wstring&,
+                       const std::wstring&, VmHost&, JavaStart&) {
+    if (settings.startupCache && TraceOn()) TraceLine(L"cache: none: the x86 executable keeps no start-up cache");
+    return false;
+}
+
+#endif
