@@ -120,6 +120,15 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     cachePath_ = location.codeFolder + L"\\" + names.cache;
     tempPath_ = location.codeFolder + L"\\" + names.temp;
     creating_ = !IsFile(cachePath_);
+    if (creating_) {
+        // In a folder the user cannot write to, every start would record a cache for nothing.
+        UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!probe) {
+            Trace(L"none: cannot write in \"" + location.codeFolder + L"\", error " + DecimalText(GetLastError()));
+            return false;
+        }
+    }
     active_ = true;
     for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
         start.vmOptions.push_back(std::move(option));
