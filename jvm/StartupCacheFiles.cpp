@@ -32,6 +32,12 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// The VM makes its class-data archives read-only, which DeleteFileW refuses.
+bool DeleteCacheFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
 bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
@@ -113,7 +119,7 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());
     for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, names.cache)) {
         // A file in use by another start stays until a later start.
-        const bool deleted = DeleteFileW((location.codeFolder + L"\\" + name).c_str()) != FALSE;
+        const bool deleted = DeleteCacheFile(location.codeFolder + L"\\" + name);
         Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
     }
     mechanism_ = request.mechanism;
@@ -145,7 +151,7 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
         return;
     }
     // The VM has let go of the file; another start may still hold it, and then a later one deletes it.
-    const bool deleted = DeleteFileW(cachePath_.c_str()) != FALSE;
+    const bool deleted = DeleteCacheFile(cachePath_);
     Trace(std::wstring(L"the VM rejected the cache (damaged, stale or foreign); ") +
           (deleted ? L"deleted, the next start makes a new one" : L"it cannot be deleted now"));
 }
@@ -158,8 +164,8 @@ void StartupCacheFiles::VmEnded() {
     const std::wstring config = tempPath_ + L".config";
     const bool failed = mechanism_ == CacheMechanism::AheadOfTime && IsFile(config);
     if (failed || !IsFile(tempPath_)) {
-        DeleteFileW(tempPath_.c_str());
-        DeleteFileW(config.c_str());
+        DeleteCacheFile(tempPath_);
+        DeleteCacheFile(config);
         Trace(L"the VM wrote no complete cache");
         return;
     }
@@ -169,6 +175,6 @@ void StartupCacheFiles::VmEnded() {
         return;
     }
     const DWORD error = GetLastError();
-    DeleteFileW(tempPath_.c_str());
+    DeleteCacheFile(tempPath_);
     Trace(L"cache not renamed, error " + DecimalText(error));
 }

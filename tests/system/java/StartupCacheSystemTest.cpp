@@ -59,10 +59,11 @@ public:
         }
         return files;
     }
-    // The one complete cache in the folder: "Marlwick 64.<key>.aot" and nothing else; empty otherwise.
-    std::wstring OnlyCache() const {
+    // The one complete cache in the folder: "Marlwick 64.<key>.aot" (or ".jsa") and nothing else;
+    // empty otherwise.
+    std::wstring OnlyCache(const wchar_t* extension = L".aot") const {
         const std::vector<std::wstring> files = Files();
-        if (files.size() != 1 || files[0].rfind(L"Marlwick 64.", 0) != 0 || !EndsWith(files[0], L".aot") ||
+        if (files.size() != 1 || files[0].rfind(L"Marlwick 64.", 0) != 0 || !EndsWith(files[0], extension) ||
             files[0].size() != 12 + 16 + 4) {
             return L"";
         }
@@ -82,23 +83,28 @@ JavaIni CachedIni(const std::wstring& mainClass = L"probe.Report") {
     return ini;
 }
 
-void CheckCreated(const std::wstring& context, CacheApp& cache, const JavaRun& run, DWORD exitCode) {
+void CheckCreated(const std::wstring& context, CacheApp& cache, const JavaRun& run, DWORD exitCode,
+                  const wchar_t* extension = L".aot") {
     CHECK_EQ_AT(context, run.result.timedOut, false);
     CHECK_EQ_AT(context, run.result.exitCode, exitCode);
-    CHECK_EQ_AT(context, Contains(cache.Trace(), L"cache: cache created: \"" + cache.OnlyCache() + L"\""), true);
+    const std::wstring file = cache.OnlyCache(extension);
+    CHECK_EQ_AT(context, Contains(cache.Trace(), L"cache: cache created: \"" + file + L"\""), true);
     CHECK_EQ_AT(context, cache.Files().size(), size_t(1));  // no temporary file left
-    if (cache.OnlyCache().empty()) std::printf("  trace:\n%s\n", check::Narrow(cache.Trace()).c_str());
+    if (file.empty()) std::printf("  trace:\n%s\n", check::Narrow(cache.Trace()).c_str());
 }
 
-void CheckUsed(const std::wstring& context, CacheApp& cache, const JavaRun& run) {
-    const std::wstring file = cache.OnlyCache();
+// `opened`: what the VM logs when it opens the cache; `option`: the option that names it.
+void CheckUsed(const std::wstring& context, CacheApp& cache, const JavaRun& run,
+               const wchar_t* extension = L".aot", const wchar_t* opened = L"Opened AOT cache ",
+               const wchar_t* option = L"-XX:AOTCache=") {
+    const std::wstring file = cache.OnlyCache(extension);
     CHECK_EQ_AT(context, file.empty(), false);
     CHECK_EQ_AT(context, run.result.exitCode, DWORD(0));
     CHECK_EQ_AT(context, run.report.complete(), true);
-    CHECK_EQ_AT(context, Contains(cache.AotLog(), L"Opened AOT cache " + file), true);
+    CHECK_EQ_AT(context, Contains(cache.AotLog(), opened + file), true);
     CHECK_EQ_AT(context, Contains(cache.Trace(), L"cache: the VM uses the cache"), true);
     const std::vector<std::wstring> input = run.report.InputArguments();
-    CHECK_EQ_AT(context, std::find(input.begin(), input.end(), L"-XX:AOTCache=" + file) != input.end(), true);
+    CHECK_EQ_AT(context, std::find(input.begin(), input.end(), option + file) != input.end(), true);
 }
 
 }  // namespace
@@ -242,4 +248,27 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
         CHECK_EQ_AT(row.context, *row.traced == L'\0' ? !Contains(trace, L"cache:") : Contains(trace, row.traced), true);
         CHECK_EQ_AT(row.context, cache.Files().empty(), true);
     }
+}
+
+// Java 19 to 24: the dynamic archive on top of the runtime's base archive; the VM makes the archive
+// read-only, and an old one still goes when the key changes.
+TEST_CASE(DynamicArchiveWithTheBaseArchive) {
+    CacheApp cache(L"cache_dynamic");
+    REQUIRE_APP(cache.app());
+    JavaIni ini = CachedIni(L"probe.Exit");
+    ini.jrePath = WindowsPathFromEnvironment(L"MARLWICK_JRE_21_BASE");
+    ini.vmParameters = L"-Xlog:cds=info:file=aot-%p.log";
+    cache.app().WriteIni(ini);
+    CheckCreated(L"System.exit", cache, cache.Run({L"0"}), 0, L".jsa");
+    const std::wstring first = cache.OnlyCache(L".jsa");
+
+    ini.mainClass = L"probe.Report";
+    cache.app().WriteIni(ini);
+    const wchar_t* const kOpened = L"Opened archive ";  // Java 21's words
+    CheckUsed(L"used", cache, cache.Run(), L".jsa", kOpened, L"-XX:SharedArchiveFile=");
+
+    testsupport::CopyFileTo(ProbeJar(), cache.app().lib() + L"\\extra.jar");
+    CheckCreated(L"class path, main returns", cache, cache.Run(), 0, L".jsa");
+    CHECK(!cache.OnlyCache(L".jsa").empty() && cache.OnlyCache(L".jsa") != first);
+    CheckUsed(L"class path, used", cache, cache.Run(), L".jsa", kOpened, L"-XX:SharedArchiveFile=");
 }
