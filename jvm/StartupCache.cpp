@@ -63,11 +63,16 @@ struct KeyHash {
 
 }  // namespace
 
-CacheMechanism ChooseCacheMechanism(int32_t featureVersion, bool hasBaseArchive, std::wstring& reason) {
+CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason) {
     reason.clear();
-    if (featureVersion >= 25) return CacheMechanism::AheadOfTime;
+    const int32_t featureVersion = runtime.featureVersion;
+    if (featureVersion >= 25) {
+        if (runtime.hasJavaExe) return CacheMechanism::AheadOfTime;
+        reason = L"the runtime has no bin\\java.exe, which assembles the ahead-of-time cache";
+        return CacheMechanism::None;
+    }
     if (featureVersion >= 19) {
-        if (hasBaseArchive) return CacheMechanism::DynamicArchive;
+        if (runtime.hasBaseArchive) return CacheMechanism::DynamicArchive;
         reason = L"the runtime has no base class-data archive (bin\\server\\classes.jsa)";
         return CacheMechanism::None;
     }
@@ -125,24 +130,26 @@ StartupCacheNames MakeStartupCacheNames(const std::wstring& stem, const std::wst
     StartupCacheNames names;
     names.cache = stem + L"." + key + (mechanism == CacheMechanism::DynamicArchive ? L".jsa" : L".aot");
     names.temp = stem + L"." + key + L"." + DecimalText(processId) + L".tmp";
+    names.failed = stem + L"." + key + L".failed";
     return names;
 }
 
 std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>& files, const std::wstring& stem,
-                                             const std::wstring& currentCache) {
+                                             const std::wstring& currentKey) {
     std::vector<std::wstring> obsolete;
     for (const CacheFolderFile& file : files) {
         const std::wstring& name = file.name;
-        // "<stem>.<key>." and then "aot", "jsa", "<pid>.tmp" or "<pid>.tmp.config".
+        // "<stem>.<key>." and then "aot", "jsa", "failed", "<pid>.tmp" or "<pid>.tmp.config".
         const size_t key = stem.size() + 1;
         const size_t rest = key + kKeyDigits + 1;
         if (name.size() <= rest || !EqualsNoCase(name, 0, stem.size(), stem) || name[stem.size()] != L'.' ||
             !AllOf(name, key, key + kKeyDigits, IsHexDigit) || name[rest - 1] != L'.') {
             continue;
         }
+        const bool current = name.compare(key, kKeyDigits, currentKey) == 0;
         const std::wstring tail = name.substr(rest);
-        if (tail == L"aot" || tail == L"jsa") {
-            if (!EqualsNoCase(name, 0, name.size(), currentCache)) obsolete.push_back(name);
+        if (tail == L"aot" || tail == L"jsa" || tail == L"failed") {
+            if (!current || (tail == L"failed" && file.stale)) obsolete.push_back(name);
             continue;
         }
         const size_t dot = tail.find(L'.');

@@ -19,10 +19,14 @@ enum class CacheMechanism {
     DynamicArchive,  // Java 19 to 24, with the base archive
 };
 
-// The mechanism for a runtime of feature version `featureVersion` (25 for "25.0.2", 8 for
-// "1.8.0_412"; 0 when unknown). `hasBaseArchive`: the runtime has its base class-data archive
-// (bin\server\classes.jsa). With None, `reason` says why.
-CacheMechanism ChooseCacheMechanism(int32_t featureVersion, bool hasBaseArchive, std::wstring& reason);
+// What a runtime offers the cache.
+struct CacheRuntime {
+    int32_t featureVersion = 0;  // 25 for "25.0.2", 8 for "1.8.0_412"; 0 when unknown
+    bool hasBaseArchive = false; // bin\server\classes.jsa, under the dynamic archive
+    bool hasJavaExe = false;     // bin\java.exe, which Java 25 starts to assemble its cache
+};
+// The mechanism for the runtime; with None, `reason` says why.
+CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason);
 
 // The entries of the class path option the VM takes (the last -Djava.class.path=), empty ones left out.
 std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions);
@@ -42,6 +46,7 @@ std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring
 struct StartupCacheNames {
     std::wstring cache;  // "<stem>.<key>.aot" or ".jsa": complete, read by later starts
     std::wstring temp;   // "<stem>.<key>.<process id>.tmp": written by this start's VM
+    std::wstring failed; // "<stem>.<key>.failed": making this cache failed within the hour
 };
 StartupCacheNames MakeStartupCacheNames(const std::wstring& stem, const std::wstring& key, CacheMechanism mechanism,
                                         uint32_t processId);
@@ -51,11 +56,12 @@ struct CacheFolderFile {
     std::wstring name;
     bool stale = false;
 };
-// The files of this executable's caches that are no longer wanted: caches under another key, and
-// temporary files (also the VM's "<temp>.config") that no start is writing any more. A temporary
-// file younger than an hour may belong to a start that is still running and stays.
+// The files of this executable's caches that are no longer wanted: caches and failure marks under
+// another key, failure marks older than an hour (then the cache is tried again), and temporary
+// files (also the VM's "<temp>.config") that no start is writing any more. A temporary file
+// younger than an hour may belong to a start that is still running and stays.
 std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>& files, const std::wstring& stem,
-                                             const std::wstring& currentCache);
+                                             const std::wstring& currentKey);
 
 // The VM options that use the existing cache at `cachePath`, or (`create`) have the VM write a new
 // one to `tempPath`. The VM's own cache messages are switched off on the console; a damaged cache

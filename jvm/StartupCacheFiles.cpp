@@ -117,10 +117,15 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
 
     const std::wstring key = StartupCacheKey(request.runtimeHome, request.releaseVersion, start.vmOptions, stamps);
     const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());
-    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, names.cache)) {
+    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key)) {
         // A file in use by another start stays until a later start.
         const bool deleted = DeleteCacheFile(location.codeFolder + L"\\" + name);
         Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
+    }
+    failedPath_ = location.codeFolder + L"\\" + names.failed;
+    if (IsFile(failedPath_)) {
+        Trace(L"none: making this cache failed within the last hour (\"" + failedPath_ + L"\")");
+        return false;
     }
     mechanism_ = request.mechanism;
     cachePath_ = location.codeFolder + L"\\" + names.cache;
@@ -166,7 +171,9 @@ void StartupCacheFiles::VmEnded() {
     if (failed || !IsFile(tempPath_)) {
         DeleteCacheFile(tempPath_);
         DeleteCacheFile(config);
-        Trace(L"the VM wrote no complete cache");
+        // Starts within the next hour do not try again: each try costs the VM its recording.
+        UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        Trace(L"the VM wrote no complete cache; no new try for an hour");
         return;
     }
     // Never replaces: a cache that another start renamed first is as good as this one.

@@ -39,4 +39,5 @@ private:
     CacheMechanism mechanism_ = CacheMechanism::None;
     std::wstring cachePath_;
     std::wstring tempPath_;
+    std::wstring failedPath_;
 };

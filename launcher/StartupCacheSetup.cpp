@@ -26,15 +26,16 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
     if (system.ReadFileStart(jvmHome + L"\\release", kReleaseFileReadLimit, data, complete)) {
         ReadReleaseVersion(data, complete, request.releaseVersion);
     }
+    CacheRuntime runtime;
     JavaVersion version;
-    int32_t feature = 0;
     if (ParseJavaVersion(request.releaseVersion, kVersionFillMinimum, version)) {
-        feature = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
+        runtime.featureVersion = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
     }
     // The dynamic archive sits on top of the base archive beside jvm.dll.
-    const bool baseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
+    runtime.hasBaseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
+    runtime.hasJavaExe = PathExists(jvmHome + L"\\bin\\java.exe");
     std::wstring reason;
-    request.mechanism = ChooseCacheMechanism(feature, baseArchive, reason);
+    request.mechanism = ChooseCacheMechanism(runtime, reason);
     if (request.mechanism == CacheMechanism::None) {
         if (TraceOn()) TraceLine(L"cache: none: " + reason + L" (release file version \"" + request.releaseVersion + L"\")");
         return false;

@@ -13,24 +13,30 @@ std::string Joined(const std::vector<std::wstring>& items) {
 
 }  // namespace
 
-TEST_CASE(ChooseCacheMechanism_ByVersionAndBaseArchive) {
-    struct Row { int32_t version; bool baseArchive; CacheMechanism expected; };
+TEST_CASE(ChooseCacheMechanism_ByVersionBaseArchiveAndJavaExe) {
+    struct Row { int32_t version; bool baseArchive, javaExe; CacheMechanism expected; };
     const Row rows[] = {
-        {25, false, CacheMechanism::AheadOfTime},  // the ahead-of-time cache needs no base archive
-        {25, true, CacheMechanism::AheadOfTime},
-        {31, false, CacheMechanism::AheadOfTime},
-        {24, true, CacheMechanism::DynamicArchive},
-        {19, true, CacheMechanism::DynamicArchive},
-        {21, false, CacheMechanism::None},  // the dynamic archive sits on the base archive
-        {18, true, CacheMechanism::None},
-        {17, true, CacheMechanism::None},
-        {8, true, CacheMechanism::None},
-        {0, true, CacheMechanism::None},  // version unknown
+        {25, false, true, CacheMechanism::AheadOfTime},  // the ahead-of-time cache needs no base archive
+        {25, true, true, CacheMechanism::AheadOfTime},
+        {31, false, true, CacheMechanism::AheadOfTime},
+        {25, true, false, CacheMechanism::None},  // nothing to assemble the cache with
+        {24, true, false, CacheMechanism::DynamicArchive},
+        {19, true, true, CacheMechanism::DynamicArchive},
+        {21, false, true, CacheMechanism::None},  // the dynamic archive sits on the base archive
+        {18, true, true, CacheMechanism::None},
+        {17, true, true, CacheMechanism::None},
+        {8, true, true, CacheMechanism::None},
+        {0, true, true, CacheMechanism::None},  // version unknown
     };
     for (const Row& row : rows) {
         std::wstring reason;
-        const CacheMechanism got = ChooseCacheMechanism(row.version, row.baseArchive, reason);
-        const std::wstring at = std::to_wstring(row.version) + (row.baseArchive ? L" with base" : L" without base");
+        CacheRuntime runtime;
+        runtime.featureVersion = row.version;
+        runtime.hasBaseArchive = row.baseArchive;
+        runtime.hasJavaExe = row.javaExe;
+        const CacheMechanism got = ChooseCacheMechanism(runtime, reason);
+        const std::wstring at = std::to_wstring(row.version) + (row.baseArchive ? L" base" : L"") +
+                                (row.javaExe ? L" java.exe" : L"");
         CHECK_EQ_AT(at, static_cast<int>(got), static_cast<int>(row.expected));
         CHECK_EQ_AT(at, reason.empty(), row.expected != CacheMechanism::None);
     }
@@ -99,20 +105,23 @@ TEST_CASE(MakeStartupCacheNames_PerExecutableAndProcess) {
     const StartupCacheNames aot = MakeStartupCacheNames(L"Marlwick 64", L"0123456789abcdef", CacheMechanism::AheadOfTime, 4242);
     CHECK_EQ(aot.cache, std::wstring(L"Marlwick 64.0123456789abcdef.aot"));
     CHECK_EQ(aot.temp, std::wstring(L"Marlwick 64.0123456789abcdef.4242.tmp"));
+    CHECK_EQ(aot.failed, std::wstring(L"Marlwick 64.0123456789abcdef.failed"));
     CHECK_EQ(MakeStartupCacheNames(L"App", L"0123456789abcdef", CacheMechanism::DynamicArchive, 7).cache,
              std::wstring(L"App.0123456789abcdef.jsa"));
 }
 
-TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedTemporaryFiles) {
-    const std::wstring current = L"App.0123456789abcdef.aot";
+TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedFiles) {
     const std::vector<CacheFolderFile> files = {
         {L"App.0123456789abcdef.aot", true},          // the current cache stays, however old
         {L"APP.0123456789ABCDEF.aot", false},         // not written by us (upper-case key): stays
         {L"app.fedcba9876543210.aot", false},         // another key, stem in other case: goes
         {L"App.fedcba9876543210.jsa", false},         // another key: goes
+        {L"App.0123456789abcdef.failed", false},      // a recent failure of this key: stays
+        {L"App.0123456789abcdef.failed", true},       // an hour old: goes, the cache is tried again
+        {L"App.fedcba9876543210.failed", false},      // another key's: goes
         {L"App.0123456789abcdef.17.tmp", false},      // another start may still be writing: stays
         {L"App.0123456789abcdef.17.tmp", true},       // abandoned: goes
-        {L"App.0123456789abcdef.18.tmp.config", true},
+        {L"App.fedcba9876543210.18.tmp.config", true},
         {L"App.0123456789abcdef.x.tmp", true},        // not ours
         {L"App.0123456789abcdef.txt", true},
         {L"App.ini", true},
@@ -120,9 +129,10 @@ TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedTemporaryFiles) {
         {L"App 64.fedcba9876543210.aot", true},       // the other executable's
         {L"Apps.fedcba9876543210.aot", true},
     };
-    CHECK_EQ(Joined(ObsoleteCacheFiles(files, L"App", current)),
-             std::string("app.fedcba9876543210.aot|App.fedcba9876543210.jsa|App.0123456789abcdef.17.tmp|"
-                         "App.0123456789abcdef.18.tmp.config|"));
+    CHECK_EQ(Joined(ObsoleteCacheFiles(files, L"App", L"0123456789abcdef")),
+             std::string("app.fedcba9876543210.aot|App.fedcba9876543210.jsa|App.0123456789abcdef.failed|"
+                         "App.fedcba9876543210.failed|App.0123456789abcdef.17.tmp|"
+                         "App.fedcba9876543210.18.tmp.config|"));
 }
 
 TEST_CASE(StartupCacheOptions_CreateOrUse) {

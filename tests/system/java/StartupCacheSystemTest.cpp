@@ -272,3 +272,25 @@ TEST_CASE(DynamicArchiveWithTheBaseArchive) {
     CHECK(!cache.OnlyCache(L".jsa").empty() && cache.OnlyCache(L".jsa") != first);
     CheckUsed(L"class path, used", cache, cache.Run(), L".jsa", kOpened, L"-XX:SharedArchiveFile=");
 }
+
+// A cache the VM could not write is not tried again for an hour: each try costs the recording.
+TEST_CASE(FailedCacheIsNotTriedAgainSoon) {
+    CacheApp cache(L"cache_failed");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni(L"probe.BlockCacheOutput"));
+    const JavaRun blocked = cache.Run();
+    CHECK_EQ(blocked.result.exitCode, DWORD(0));
+    CHECK_EQ(Contains(cache.Trace(), L"cache: the VM wrote no complete cache"), true);
+    std::wstring mark;
+    for (const std::wstring& name : cache.Files()) {
+        if (EndsWith(name, L".failed")) mark = name;
+        CHECK_EQ_AT(name, EndsWith(name, L".aot"), false);
+    }
+    CHECK_EQ(mark.empty(), false);
+
+    cache.app().WriteIni(CachedIni());
+    const JavaRun next = cache.Run();
+    CHECK_EQ(next.report.complete(), true);
+    CHECK_EQ(Contains(cache.Trace(), L"cache: none: making this cache failed within the last hour"), true);
+    for (const std::wstring& option : next.report.InputArguments()) CHECK_EQ_AT(option, Contains(option, L"AOT"), false);
+}
