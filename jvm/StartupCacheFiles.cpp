@@ -150,6 +150,7 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
 }
 
 void StartupCacheFiles::VmCreated(JNIEnv* env) {
+    vmCreated_ = true;
     if (!active_ || creating_) return;
     if (VmUsesSharedArchive(env)) {
         Trace(L"the VM uses the cache");
@@ -171,6 +172,7 @@ void StartupCacheFiles::VmEnded() {
     if (failed || !IsFile(tempPath_)) {
         DeleteCacheFile(tempPath_);
         DeleteCacheFile(config);
+        if (!vmCreated_) return;  // the start failed before the VM could record anything
         // Starts within the next hour do not try again: each try costs the VM its recording.
         UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         Trace(L"the VM wrote no complete cache; no new try for an hour");

@@ -36,6 +36,7 @@ public:
 private:
     bool creating_ = false;
     bool active_ = false;
+    bool vmCreated_ = false;
     CacheMechanism mechanism_ = CacheMechanism::None;
     std::wstring cachePath_;
     std::wstring tempPath_;
