@@ -42,13 +42,6 @@ TEST_CASE(ChooseCacheMechanism_ByVersionBaseArchiveAndJavaExe) {
     }
 }
 
-TEST_CASE(ClassPathOptionEntries_LastOptionWithoutEmptyEntries) {
-    CHECK_EQ(Joined(ClassPathOptionEntries({L"-Djava.class.path=C:\\a.jar;;C:\\b.jar;"})), std::string("C:\\a.jar|C:\\b.jar|"));
-    CHECK_EQ(Joined(ClassPathOptionEntries({L"-Djava.class.path=C:\\old.jar;", L"-Xmx1g", L"-Djava.class.path=C:\\new.jar"})),
-             std::string("C:\\new.jar|"));
-    CHECK_EQ(Joined(ClassPathOptionEntries({L"-Xmx1g"})), std::string());
-}
-
 TEST_CASE(CacheBlockedByOptions_TheStartsOwnSharingWins) {
     struct Row { Options options; bool blocked; };
     const Row rows[] = {
@@ -61,6 +54,7 @@ TEST_CASE(CacheBlockedByOptions_TheStartsOwnSharingWins) {
         {{L"-Djava.class.path=C:\\a.jar;", L"-Xshare:off"}, true},
         {{L"-Djava.class.path=C:\\a.jar;", L"-XX:-UseSharedSpaces"}, true},
         {{L"-Djava.class.path=;"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-Xmx1g", L"-Djava.class.path="}, true},  // the last one counts
         {{L"-Xmx512m"}, true},
     };
     for (const Row& row : rows) {
@@ -99,15 +93,6 @@ TEST_CASE(StartupCacheKey_ChangesWithWhatMakesACacheInvalid) {
     for (const Row& row : rows) {
         CHECK_EQ_AT(row.what, StartupCacheKey(row.home, row.version, row.options, row.stamps) != key, row.changes);
     }
-}
-
-TEST_CASE(MakeStartupCacheNames_PerExecutableAndProcess) {
-    const StartupCacheNames aot = MakeStartupCacheNames(L"Marlwick 64", L"0123456789abcdef", CacheMechanism::AheadOfTime, 4242);
-    CHECK_EQ(aot.cache, std::wstring(L"Marlwick 64.0123456789abcdef.aot"));
-    CHECK_EQ(aot.temp, std::wstring(L"Marlwick 64.0123456789abcdef.4242.tmp"));
-    CHECK_EQ(aot.failed, std::wstring(L"Marlwick 64.0123456789abcdef.failed"));
-    CHECK_EQ(MakeStartupCacheNames(L"App", L"0123456789abcdef", CacheMechanism::DynamicArchive, 7).cache,
-             std::wstring(L"App.0123456789abcdef.jsa"));
 }
 
 TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedFiles) {
