@@ -133,7 +133,7 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     creating_ = !IsFile(cachePath_);
     if (creating_) {
         // In a folder the user cannot write to, every start would record a cache for nothing.
-        UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (!probe) {
             Trace(L"none: cannot write in \"" + location.codeFolder + L"\", error " + DecimalText(GetLastError()));
