@@ -42,6 +42,15 @@ bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// True when the path survives the ANSI code page in which the VM receives its options. A code page
+// that refuses the question (UTF-8) holds every character.
+bool SurvivesAnsi(const std::wstring& path) {
+    BOOL lost = FALSE;
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), static_cast<int>(path.size()),
+                                         nullptr, 0, nullptr, &lost);
+    return size == 0 || !lost;
+}
+
 // The files of the folder that begin with "<stem>.", each marked stale when last written over an
 // hour ago.
 std::vector<CacheFolderFile> ListCacheFolder(const std::wstring& folder, const std::wstring& stem) {
@@ -106,6 +115,10 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     }
     const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
                                                          request.executablePath);
+    if (!SurvivesAnsi(location.codeFolder)) {
+        Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" in its code page");
+        return false;
+    }
     if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {
         Trace(L"none: the folder \"" + location.codeFolder + L"\" cannot be made, error " +
               DecimalText(GetLastError()));
