@@ -115,8 +115,9 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     }
     const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
                                                          request.executablePath);
-    if (!SurvivesAnsi(location.codeFolder)) {
-        Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" in its code page");
+    // The VM puts its process id for "%p" in the name of a cache it writes.
+    if (!SurvivesAnsi(location.codeFolder) || location.codeFolder.find(L'%') != std::wstring::npos) {
+        Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" as it is");
         return false;
     }
     if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {

@@ -236,7 +236,7 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
          L"cache: none: the runtime has no base class-data archive"},
         {L"folder on the class path", L"", L"yes", L"\\lib\\*.jar;\\lib", L"", L"the class path holds a folder"},
         {L"no LOCALAPPDATA folder", L"", L"yes", L"\\lib\\*.jar", L"Q:\\nowhere", L"cannot be made"},
-        {L"LOCALAPPDATA outside the code page", L"", L"yes", L"\\lib\\*.jar", L"C:\\\x4E2D\x6587", L"in its code page"},
+        {L"LOCALAPPDATA outside the code page", L"", L"yes", L"\\lib\\*.jar", L"C:\\\x4E2D\x6587", L"as it is"},
     };
     for (const Row& row : rows) {
         CacheApp cache(L"cache_none");
