@@ -100,7 +100,7 @@ std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>
 std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions) {
     for (const std::wstring& option : vmOptions) {
         for (const wchar_t* sharing : kSharingOptions) {
-            if (StartsWith(option, sharing)) return L"the VM parameters choose class-data sharing themselves: " + option;
+            if (StartsWith(option, sharing)) return L"the VM parameters choose class-data sharing: " + option;
         }
     }
     if (ClassPathOptionEntries(vmOptions).empty()) return L"the class path is empty";

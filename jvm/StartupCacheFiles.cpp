@@ -46,8 +46,8 @@ bool MakeFolder(const std::wstring& path) {
 // that refuses the question (UTF-8) holds every character.
 bool SurvivesAnsi(const std::wstring& path) {
     BOOL lost = FALSE;
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), static_cast<int>(path.size()),
-                                         nullptr, 0, nullptr, &lost);
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(),
+                                         static_cast<int>(path.size()), nullptr, 0, nullptr, &lost);
     return size == 0 || !lost;
 }
 
@@ -70,9 +70,8 @@ std::vector<CacheFolderFile> ListCacheFolder(const std::wstring& folder, const s
     return files;
 }
 
-void Trace(const std::wstring& line) {
-    if (TraceOn()) TraceLine(L"cache: " + line);
-}
+// Callers test TraceOn() first, so that an untraced start builds none of the texts.
+void Trace(const std::wstring& line) { TraceLine(L"cache: " + line); }
 
 // What the VM says about its class-data sharing; true when it cannot say, so that a cache is
 // never deleted on a guess.
@@ -97,19 +96,19 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     if (request.mechanism == CacheMechanism::None) return false;
     const std::wstring blocked = CacheBlockedByOptions(start.vmOptions);
     if (!blocked.empty()) {
-        Trace(L"none: " + blocked);
+        if (TraceOn()) Trace(L"none: " + blocked);
         return false;
     }
     std::wstring localAppData;
     if (!QueryEnvironmentVariable(L"LOCALAPPDATA", localAppData) || !IsAbsolutePath(localAppData)) {
-        Trace(L"none: LOCALAPPDATA is not set");
+        if (TraceOn()) Trace(L"none: LOCALAPPDATA is not set");
         return false;
     }
     std::wstring stamps;
     AppendStamp(request.jvmLibraryPath, stamps);
     for (const std::wstring& entry : ClassPathOptionEntries(start.vmOptions)) {
         if (!AppendStamp(entry, stamps)) {
-            Trace(L"none: the class path holds a folder, which a cache cannot hold: " + entry);
+            if (TraceOn()) Trace(L"none: the class path holds a folder, which a cache cannot hold: " + entry);
             return false;
         }
     }
@@ -117,11 +116,11 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
                                                          request.executablePath);
     // The VM puts its process id for "%p" in the name of a cache it writes.
     if (!SurvivesAnsi(location.codeFolder) || location.codeFolder.find(L'%') != std::wstring::npos) {
-        Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" as it is");
+        if (TraceOn()) Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" as it is");
         return false;
     }
     if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {
-        Trace(L"none: the folder \"" + location.codeFolder + L"\" cannot be made, error " +
+        if (TraceOn()) Trace(L"none: the folder \"" + location.codeFolder + L"\" cannot be made, error " +
               DecimalText(GetLastError()));
         return false;
     }
@@ -134,11 +133,11 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key)) {
         // A file in use by another start stays until a later start.
         const bool deleted = DeleteCacheFile(location.codeFolder + L"\\" + name);
-        Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
+        if (TraceOn()) Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
     }
     failedPath_ = location.codeFolder + L"\\" + names.failed;
     if (IsFile(failedPath_)) {
-        Trace(L"none: making this cache failed within the last hour (\"" + failedPath_ + L"\")");
+        if (TraceOn()) Trace(L"none: making this cache failed within the last hour (\"" + failedPath_ + L"\")");
         return false;
     }
     mechanism_ = request.mechanism;
@@ -150,7 +149,9 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
         UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (!probe) {
-            Trace(L"none: cannot write in \"" + location.codeFolder + L"\", error " + DecimalText(GetLastError()));
+            if (TraceOn()) {
+                Trace(L"none: cannot write in \"" + location.codeFolder + L"\", error " + DecimalText(GetLastError()));
+            }
             return false;
         }
     }
@@ -158,7 +159,7 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
         start.vmOptions.push_back(std::move(option));
     }
-    Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
+    if (TraceOn()) Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
           (creating_ ? L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"" : L" is used"));
     return true;
 }
@@ -167,12 +168,12 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
     vmCreated_ = true;
     if (!active_ || creating_) return;
     if (VmUsesSharedArchive(env)) {
-        Trace(L"the VM uses the cache");
+        if (TraceOn()) Trace(L"the VM uses the cache");
         return;
     }
     // The VM has let go of the file; another start may still hold it, and then a later one deletes it.
     const bool deleted = DeleteCacheFile(cachePath_);
-    Trace(std::wstring(L"the VM rejected the cache (damaged, stale or foreign); ") +
+    if (TraceOn()) Trace(std::wstring(L"the VM rejected the cache (damaged, stale or foreign); ") +
           (deleted ? L"deleted, the next start makes a new one" : L"it cannot be deleted now"));
 }
 
@@ -189,15 +190,15 @@ void StartupCacheFiles::VmEnded() {
         if (!vmCreated_) return;  // the start failed before the VM could record anything
         // Starts within the next hour do not try again: each try costs the VM its recording.
         UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        Trace(L"the VM wrote no complete cache; no new try for an hour");
+        if (TraceOn()) Trace(L"the VM wrote no complete cache; no new try for an hour");
         return;
     }
     // Never replaces: a cache that another start renamed first is as good as this one.
     if (MoveFileExW(tempPath_.c_str(), cachePath_.c_str(), 0)) {
-        Trace(L"cache created: \"" + cachePath_ + L"\"");
+        if (TraceOn()) Trace(L"cache created: \"" + cachePath_ + L"\"");
         return;
     }
     const DWORD error = GetLastError();
     DeleteCacheFile(tempPath_);
-    Trace(L"cache not renamed, error " + DecimalText(error));
+    if (TraceOn()) Trace(L"cache not renamed, error " + DecimalText(error));
 }

@@ -37,7 +37,9 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
     std::wstring reason;
     request.mechanism = ChooseCacheMechanism(runtime, reason);
     if (request.mechanism == CacheMechanism::None) {
-        if (TraceOn()) TraceLine(L"cache: none: " + reason + L" (release file version \"" + request.releaseVersion + L"\")");
+        if (TraceOn()) {
+            TraceLine(L"cache: none: " + reason + L" (release file version \"" + request.releaseVersion + L"\")");
+        }
         return false;
     }
     request.runtimeHome = jvmHome;
