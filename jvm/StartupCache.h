@@ -36,8 +36,9 @@ std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>
 std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions);
 
 // 16 hexadecimal digits that change with anything that makes a cache invalid: the runtime's home
-// and version, every VM option (the class path among them), and `fileStamps`, which the caller
-// builds from the size and time of the JVM library and of each class path file.
+// (in any letter case) and version, every VM option except system properties (the class path,
+// module and system class loader properties do count), and `fileStamps`, which the caller builds
+// from the size and time of the JVM library and of each class path file.
 std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring& releaseVersion,
                              const std::vector<std::wstring>& vmOptions, const std::wstring& fileStamps);
 
