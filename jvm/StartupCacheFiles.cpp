@@ -106,6 +106,12 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     }
     std::wstring stamps;
     AppendStamp(request.jvmLibraryPath, stamps);
+    // A dynamic archive holds only for the base archive it was made on. Whether the VM took it,
+    // the VM does not tell (it reports only the base archive), so a base archive made anew must
+    // change the key.
+    if (request.mechanism == CacheMechanism::DynamicArchive) {
+        AppendStamp(FolderWithSlashOf(request.jvmLibraryPath) + L"classes.jsa", stamps);
+    }
     for (const std::wstring& entry : ClassPathOptionEntries(start.vmOptions)) {
         if (!AppendStamp(entry, stamps)) {
             if (TraceOn()) Trace(L"none: the class path holds a folder, which a cache cannot hold: " + entry);
@@ -168,7 +174,11 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
     vmCreated_ = true;
     if (!active_ || creating_) return;
     if (VmUsesSharedArchive(env)) {
-        if (TraceOn()) Trace(L"the VM uses the cache");
+        if (TraceOn()) {
+            Trace(mechanism_ == CacheMechanism::AheadOfTime
+                      ? L"the VM uses the cache"
+                      : L"the VM uses class-data sharing (whether with the dynamic archive, it does not say)");
+        }
         return;
     }
     // The VM has let go of the file; another start may still hold it, and then a later one deletes it.
