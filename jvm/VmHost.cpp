@@ -1,5 +1,7 @@
 #include "jvm/VmHost.h"
 
+#include <atomic>
+
 #include "base/DecimalText.h"
 
 #include "base/ErrorBox.h"
@@ -15,9 +17,22 @@
 
 namespace {
 
-// The virtual machine calls these when it exits or aborts; the launcher has nothing to add.
+// Told once that the VM has ended: by the exit hook or after DestroyJavaVM, whichever comes.
+std::atomic<VmLifetimeObserver*> endObserver{nullptr};
+
+void NotifyVmEnded() {
+    VmLifetimeObserver* observer = endObserver.exchange(nullptr);
+    if (observer != nullptr) observer->VmEnded();
+}
+
+// The virtual machine calls these when it exits or aborts. At the exit hook the VM has finished
+// what it does at exit (it is called after the shutdown hooks and the VM's own files).
 void JNICALL VmExitHook(jint code) {
-    if (TraceOn()) TraceLine(L"jvm: the virtual machine exits with code " + DecimalText(code));
+    try {
+        if (TraceOn()) TraceLine(L"jvm: the virtual machine exits with code " + DecimalText(code));
+        NotifyVmEnded();
+    } catch (...) {
+    }
 }
 void JNICALL VmAbortHook() {}
 
@@ -140,6 +155,7 @@ bool VmHost::CreateJavaVm() {
 
     JavaVM* vm = nullptr;
     void* env = nullptr;
+    endObserver.store(observer_);
     const jint result = EntryPoint<JNI_CreateJavaVM_t>(jniCreateJavaVM_)(&vm, &env, &args);
     if (result != JNI_OK) {
         if (TraceOn()) TraceLine(L"jvm: JNI_CreateJavaVM failed with " + DecimalText(result));
@@ -152,6 +168,7 @@ bool VmHost::CreateJavaVm() {
     javaVM_ = vm;
     jniEnv_ = static_cast<JNIEnv*>(env);
     TracePhase(L"VM created");
+    if (observer_ != nullptr) observer_->VmCreated(jniEnv_);
     RedirectOutputs(jniEnv_, *start_);
     return true;
 }
@@ -246,6 +263,7 @@ bool VmHost::FinishMainThread() {
 void VmHost::Destroy() {
     if (javaVM_ != nullptr) javaVM_->DestroyJavaVM();  // waits for the application's non-daemon threads
     javaVM_ = nullptr;
+    NotifyVmEnded();
 }
 
 void VmHost::CallSecondaryMain(const std::vector<std::wstring>& arguments,

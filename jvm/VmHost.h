@@ -24,6 +24,16 @@ public:
     virtual void MainThrew() = 0;
 };
 
+// Told when the virtual machine has been created (on the Java main thread, before main) and once
+// when it has ended: from the VM's exit hook when the application calls System.exit, or after
+// DestroyJavaVM has returned. Everything the VM writes when it ends is complete by then.
+class VmLifetimeObserver {
+public:
+    virtual ~VmLifetimeObserver() = default;
+    virtual void VmCreated(JNIEnv* env) = 0;
+    virtual void VmEnded() = 0;
+};
+
 class VmHost {
 public:
     explicit VmHost(VmEvents& events) : events_(events) {}
@@ -38,6 +48,9 @@ public:
     // Runs the Java main thread for `start` and waits for it: 0 when main was called and the
     // thread has let go of the VM, 1 when the start failed (the user has been told why).
     DWORD Run(const JavaStart& start);
+
+    // Set before Run; must live until the process ends.
+    void SetLifetimeObserver(VmLifetimeObserver* observer) { observer_ = observer; }
 
     // Destroys the virtual machine when one was created; waits for the application's non-daemon
     // threads. The result is not examined.
@@ -62,6 +75,7 @@ private:
                                    const std::function<void(int32_t)>& answer);
 
     VmEvents& events_;
+    VmLifetimeObserver* observer_ = nullptr;
     const JavaStart* start_ = nullptr;  // during Run
     FARPROC jniCreateJavaVM_ = nullptr;
     FARPROC jniGetDefaultJavaVMInitArgs_ = nullptr;

@@ -10,6 +10,7 @@
 #include "jre/JreNotFoundDialog.h"
 #include "jre/JreSelection.h"
 #include "jvm/Win32StartFacts.h"
+#include "launcher/StartupCacheSetup.h"
 #include "resources/resource.h"
 
 Launcher::~Launcher() {
@@ -143,6 +144,7 @@ bool Launcher::GatherVmOptions() {
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }
+    SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, vmHost, javaStart);
     if (TraceOn()) TraceJavaStart(javaStart);
     return true;
 }

@@ -112,6 +112,7 @@ const SwitchRow kSwitches[] = {
     {ini::kApplicationSection, ini::kEmbeddedJar, WordCase::AnyCase, &LauncherSettings::embeddedJar},
     {ini::kApplicationSection, ini::kOutputAppend, WordCase::Exact, &LauncherSettings::outputAppend},
     {ini::kApplicationSection, ini::kErrorAppend, WordCase::Exact, &LauncherSettings::errorAppend},
+    {ini::kJreSection, ini::kStartupCache, WordCase::AnyCase, &LauncherSettings::startupCache},
 };
 
 bool IsYes(const std::wstring& text, WordCase rule) {

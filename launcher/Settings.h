@@ -18,6 +18,7 @@ struct LauncherSettings : JreSettings, JavaSettings {
     bool overrideWorkingDir = false;
     bool pairReturnCode = false;
     bool singleInstance = false;
+    bool startupCache = false;  // "Startup Cache" in any case: keep a start-up cache for the VM
 };
 
 // "Yes" in any letter case (A-Z equal a-z, nothing else folded).

@@ -139,8 +139,10 @@ TEST_CASE(ReadStartSettings_FullApplication) {
     layered.Put(kApp, L"Pair Return Code", L"Yes");
     layered.Put(kApp, L"Pair Product", L"..\\x86\\App.exe");
     layered.Put(kJre, L"Library Path", L"%ROOT%\\lib");
+    layered.Put(kJre, L"Startup Cache", L"yES");
     LauncherSettings s;
     CHECK(ReadStartSettings({plain, layered, nullptr}, s) == SettingsResult::Ok);
+    CHECK(s.startupCache);
     CHECK_EQ(s.mainClass, std::wstring(L"com/example/App"));
     CHECK(s.minimumVersion == JavaVersion::Of(1, 6, 0, 0));
     CHECK(s.maximumVersion == JavaVersion::OpenMaximum());

@@ -104,6 +104,8 @@ struct JavaIni {
     std::wstring cmd;
     std::wstring embeddedJar;
     std::wstring failureCheck;
+    std::wstring jrePath;       // empty: JreHome()
+    std::wstring startupCache;  // "Startup Cache", written when not empty
 };
 
 struct JavaRun {
@@ -157,11 +159,12 @@ public:
             L"Product Code={B7E6C1D2-JAVA-TESTS}\r\n"
             L"[Java Runtime Environment]\r\n"
             L"Main Class=" + ini.mainClass + L"\r\n"
-            L"JRE Path=" + JreHome() + L"\r\n";
+            L"JRE Path=" + (ini.jrePath.empty() ? JreHome() : ini.jrePath) + L"\r\n";
         if (!ini.vmParameters.empty()) text += L"Virtual Machine Parameters=" + ini.vmParameters + L"\r\n";
         if (!ini.libraryPath.empty()) text += L"Library Path=" + ini.libraryPath + L"\r\n";
         if (!ini.systemPath.empty()) text += L"System Path=" + ini.systemPath + L"\r\n";
         if (!ini.vmProvider.empty()) text += L"VM Provider=" + ini.vmProvider + L"\r\n";
+        if (!ini.startupCache.empty()) text += L"Startup Cache=" + ini.startupCache + L"\r\n";
         if (ini.writeClassPath) text += L"[Class Path]\r\nClass Path=" + ini.classPath + L"\r\n";
         text += L"[Application]\r\nOutput File=" + outputPath() + L"\r\nError File=" + errorPath() + L"\r\n";
         if (!ini.cmd.empty()) text += L"Cmd=" + ini.cmd + L"\r\n";

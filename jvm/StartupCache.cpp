@@ -1,0 +1,188 @@
+#include "jvm/StartupCache.h"
+
+#include "base/DecimalText.h"
+
+namespace {
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
+}
+
+wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
+
+bool EqualsNoCase(const std::wstring& a, size_t from, size_t count, const std::wstring& b) {
+    if (count != b.size() || from + count > a.size()) return false;
+    for (size_t i = 0; i < count; ++i) {
+        if (AsciiLower(a[from + i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+bool AllOf(const std::wstring& text, size_t from, size_t to, bool (*test)(wchar_t)) {
+    if (from >= to || to > text.size()) return false;
+    for (size_t i = from; i < to; ++i) {
+        if (!test(text[i])) return false;
+    }
+    return true;
+}
+bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); }
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+const wchar_t kClassPathOption[] = L"-Djava.class.path=";
+constexpr size_t kKeyDigits = 16;
+
+// Options by which the start already asks for a class-data archive or cache of its own, or for
+// none at all: the launcher then leaves sharing to them.
+const wchar_t* const kSharingOptions[] = {
+    L"-XX:AOT", L"-XX:SharedArchiveFile", L"-XX:ArchiveClassesAtExit", L"-XX:+AutoCreateSharedArchive",
+    L"-XX:SharedClassListFile", L"-XX:DumpLoadedClassList", L"-XX:+UseSharedSpaces", L"-XX:-UseSharedSpaces",
+    L"-Xshare",
+};
+
+// System properties do not change what the VM keeps in a cache, except these (the few that the VM
+// itself checks when it opens one).
+bool PropertyMattersToCache(const std::wstring& option) {
+    return StartsWith(option, kClassPathOption) || StartsWith(option, L"-Djdk.module.") ||
+           StartsWith(option, L"-Djava.system.class.loader");
+}
+
+// 64-bit FNV-1a over the UTF-16 code units, each text closed by a zero unit.
+struct KeyHash {
+    uint64_t value = 14695981039346656037ull;
+    void Add(const std::wstring& text) {
+        for (wchar_t c : text) AddUnit(static_cast<uint16_t>(c));
+        AddUnit(0);
+    }
+    void AddUnit(uint16_t unit) {
+        for (int shift = 0; shift < 16; shift += 8) {
+            value ^= static_cast<uint8_t>(unit >> shift);
+            value *= 1099511628211ull;
+        }
+    }
+};
+
+}  // namespace
+
+CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason) {
+    reason.clear();
+    const int32_t featureVersion = runtime.featureVersion;
+    if (featureVersion >= 25) {
+        if (runtime.hasJavaExe) return CacheMechanism::AheadOfTime;
+        reason = L"the runtime has no bin\\java.exe, which assembles the ahead-of-time cache";
+        return CacheMechanism::None;
+    }
+    if (featureVersion >= 19) {
+        if (runtime.hasBaseArchive) return CacheMechanism::DynamicArchive;
+        reason = L"the runtime has no base class-data archive (bin\\server\\classes.jsa)";
+        return CacheMechanism::None;
+    }
+    reason = featureVersion <= 0 ? L"the runtime's version is unknown" : L"runtimes before Java 19 keep no cache";
+    return CacheMechanism::None;
+}
+
+std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions) {
+    const size_t prefix = std::char_traits<wchar_t>::length(kClassPathOption);
+    std::vector<std::wstring> entries;
+    for (const std::wstring& option : vmOptions) {
+        if (!StartsWith(option, kClassPathOption)) continue;
+        entries.clear();
+        size_t from = prefix;
+        while (from < option.size()) {
+            size_t end = option.find(L';', from);
+            if (end == std::wstring::npos) end = option.size();
+            if (end > from) entries.push_back(option.substr(from, end - from));
+            from = end + 1;
+        }
+    }
+    return entries;
+}
+
+std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions) {
+    for (const std::wstring& option : vmOptions) {
+        for (const wchar_t* sharing : kSharingOptions) {
+            if (StartsWith(option, sharing)) return L"the VM parameters choose class-data sharing: " + option;
+        }
+    }
+    if (ClassPathOptionEntries(vmOptions).empty()) return L"the class path is empty";
+    return std::wstring();
+}
+
+std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring& releaseVersion,
+                             const std::vector<std::wstring>& vmOptions, const std::wstring& fileStamps) {
+    KeyHash hash;
+    std::wstring home = runtimeHome;
+    for (wchar_t& c : home) c = AsciiLower(c);  // one folder, however its letters are cased
+    while (!home.empty() && home.back() == L'\\') home.pop_back();
+    hash.Add(home);
+    hash.Add(releaseVersion);
+    for (const std::wstring& option : vmOptions) {
+        if (!StartsWith(option, L"-D") || PropertyMattersToCache(option)) hash.Add(option);
+    }
+    hash.Add(fileStamps);
+    std::wstring key(kKeyDigits, L'0');
+    uint64_t value = hash.value;
+    for (size_t i = kKeyDigits; i-- > 0; value >>= 4) key[i] = L"0123456789abcdef"[value & 15];
+    return key;
+}
+
+StartupCacheNames MakeStartupCacheNames(const std::wstring& stem, const std::wstring& key, CacheMechanism mechanism,
+                                        uint32_t processId) {
+    StartupCacheNames names;
+    names.cache = stem + L"." + key + (mechanism == CacheMechanism::DynamicArchive ? L".jsa" : L".aot");
+    names.temp = stem + L"." + key + L"." + DecimalText(processId) + L".tmp";
+    names.failed = stem + L"." + key + L".failed";
+    return names;
+}
+
+std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>& files, const std::wstring& stem,
+                                             const std::wstring& currentKey) {
+    std::vector<std::wstring> obsolete;
+    for (const CacheFolderFile& file : files) {
+        const std::wstring& name = file.name;
+        // "<stem>.<key>." and then "aot", "jsa", "failed", "<pid>.tmp" or "<pid>.tmp.config".
+        const size_t key = stem.size() + 1;
+        const size_t rest = key + kKeyDigits + 1;
+        if (name.size() <= rest || !EqualsNoCase(name, 0, stem.size(), stem) || name[stem.size()] != L'.' ||
+            !AllOf(name, key, key + kKeyDigits, IsHexDigit) || name[rest - 1] != L'.') {
+            continue;
+        }
+        const bool current = name.compare(key, kKeyDigits, currentKey) == 0;
+        const std::wstring tail = name.substr(rest);
+        if (tail == L"aot" || tail == L"jsa" || tail == L"failed") {
+            if (!current || (tail == L"failed" && file.stale)) obsolete.push_back(name);
+            continue;
+        }
+        const size_t dot = tail.find(L'.');
+        const std::wstring kind = dot == std::wstring::npos ? std::wstring() : tail.substr(dot);
+        if (file.stale && AllOf(tail, 0, dot, IsDigit) && (kind == L".tmp" || kind == L".tmp.config")) {
+            obsolete.push_back(name);
+        }
+    }
+    return obsolete;
+}
+
+std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, bool create, const std::wstring& cachePath,
+                                              const std::wstring& tempPath) {
+    if (mechanism == CacheMechanism::None) return {};
+    const bool aot = mechanism == CacheMechanism::AheadOfTime;
+    std::vector<std::wstring> options;
+    // The VM's warnings about a cache it cannot use or write would otherwise reach the console.
+    // The "aot" tag only exists from Java 25 on; an unknown tag would stop an older VM.
+    options.push_back(aot ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
+    if (create) {
+        options.push_back((aot ? L"-XX:AOTCacheOutput=" : L"-XX:ArchiveClassesAtExit=") + tempPath);
+    } else {
+        options.push_back((aot ? L"-XX:AOTCache=" : L"-XX:SharedArchiveFile=") + cachePath);
+        // Without its checksums a damaged cache can crash the VM instead of being ignored.
+        options.push_back(L"-XX:+VerifySharedSpaces");
+    }
+    return options;
+}
+
+const wchar_t* CacheMechanismText(CacheMechanism mechanism) {
+    switch (mechanism) {
+        case CacheMechanism::AheadOfTime: return L"ahead-of-time cache";
+        case CacheMechanism::DynamicArchive: return L"dynamic class-data archive";
+        default: return L"none";
+    }
+}

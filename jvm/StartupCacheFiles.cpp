@@ -1,0 +1,214 @@
+#include "jvm/StartupCacheFiles.h"
+
+#include <windows.h>
+
+#include "base/DecimalText.h"
+#include "base/IniPaths.h"
+#include "base/PathText.h"
+#include "base/Trace.h"
+#include "base/UniqueResource.h"
+#include "base/Win32Text.h"
+#include "jvm/JniRef.h"
+
+namespace {
+
+uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
+
+// Appends "<size>:<last write time>;" of a file; false for a folder, which no cache can hold.
+bool AppendStamp(const std::wstring& path, std::wstring& stamps) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        stamps += L"missing;";  // the VM skips it; the key changes once it appears
+        return true;
+    }
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    stamps += DecimalText(Join(data.nFileSizeHigh, data.nFileSizeLow)) + L":" +
+              DecimalText(Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)) + L";";
+    return true;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The VM makes its class-data archives read-only, which DeleteFileW refuses.
+bool DeleteCacheFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool MakeFolder(const std::wstring& path) {
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// True when the path survives the ANSI code page in which the VM receives its options. A code page
+// that refuses the question (UTF-8) holds every character.
+bool SurvivesAnsi(const std::wstring& path) {
+    BOOL lost = FALSE;
+    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(),
+                                         static_cast<int>(path.size()), nullptr, 0, nullptr, &lost);
+    return size == 0 || !lost;
+}
+
+// The files of the folder that begin with "<stem>.", each marked stale when last written over an
+// hour ago.
+std::vector<CacheFolderFile> ListCacheFolder(const std::wstring& folder, const std::wstring& stem) {
+    constexpr uint64_t kHour = 3600ull * 10000000ull;  // in FILETIME units
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t nowTime = Join(now.dwHighDateTime, now.dwLowDateTime);
+    std::vector<CacheFolderFile> files;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"\\" + stem + L".*").c_str(), &found));
+    if (!search) return files;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        const uint64_t written = Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+        files.push_back({found.cFileName, nowTime > written + kHour});
+    } while (FindNextFileW(search.get(), &found));
+    return files;
+}
+
+// Callers test TraceOn() first, so that an untraced start builds none of the texts.
+void Trace(const std::wstring& line) { TraceLine(L"cache: " + line); }
+
+// What the VM says about its class-data sharing; true when it cannot say, so that a cache is
+// never deleted on a guess.
+bool VmUsesSharedArchive(JNIEnv* env) {
+    LocalRef<jclass> cds(env, env->FindClass("jdk/internal/misc/CDS"));
+    jmethodID usingArchive = cds ? env->GetStaticMethodID(cds.get(), "isUsingArchive", "()Z") : nullptr;
+    if (usingArchive == nullptr) {
+        env->ExceptionClear();
+        return true;
+    }
+    const jboolean result = env->CallStaticBooleanMethodA(cds.get(), usingArchive, nullptr);
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return true;
+    }
+    return result == JNI_TRUE;
+}
+
+}  // namespace
+
+bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& start) {
+    if (request.mechanism == CacheMechanism::None) return false;
+    const std::wstring blocked = CacheBlockedByOptions(start.vmOptions);
+    if (!blocked.empty()) {
+        if (TraceOn()) Trace(L"none: " + blocked);
+        return false;
+    }
+    std::wstring localAppData;
+    if (!QueryEnvironmentVariable(L"LOCALAPPDATA", localAppData) || !IsAbsolutePath(localAppData)) {
+        if (TraceOn()) Trace(L"none: LOCALAPPDATA is not set");
+        return false;
+    }
+    std::wstring stamps;
+    AppendStamp(request.jvmLibraryPath, stamps);
+    // A dynamic archive holds only for the base archive it was made on. Whether the VM took it,
+    // the VM does not tell (it reports only the base archive), so a base archive made anew must
+    // change the key.
+    if (request.mechanism == CacheMechanism::DynamicArchive) {
+        AppendStamp(FolderWithSlashOf(request.jvmLibraryPath) + L"classes.jsa", stamps);
+    }
+    for (const std::wstring& entry : ClassPathOptionEntries(start.vmOptions)) {
+        if (!AppendStamp(entry, stamps)) {
+            if (TraceOn()) Trace(L"none: the class path holds a folder, which a cache cannot hold: " + entry);
+            return false;
+        }
+    }
+    const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
+                                                         request.executablePath);
+    // The VM puts its process id for "%p" in the name of a cache it writes.
+    if (!SurvivesAnsi(location.codeFolder) || location.codeFolder.find(L'%') != std::wstring::npos) {
+        if (TraceOn()) Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" as it is");
+        return false;
+    }
+    if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {
+        if (TraceOn()) Trace(L"none: the folder \"" + location.codeFolder + L"\" cannot be made, error " +
+              DecimalText(GetLastError()));
+        return false;
+    }
+    std::wstring stem = FileNameOf(request.executablePath);
+    const size_t dot = stem.rfind(L'.');
+    if (dot != std::wstring::npos) stem.erase(dot);
+
+    const std::wstring key = StartupCacheKey(request.runtimeHome, request.releaseVersion, start.vmOptions, stamps);
+    const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());
+    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key)) {
+        // A file in use by another start stays until a later start.
+        const bool deleted = DeleteCacheFile(location.codeFolder + L"\\" + name);
+        if (TraceOn()) Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
+    }
+    failedPath_ = location.codeFolder + L"\\" + names.failed;
+    if (IsFile(failedPath_)) {
+        if (TraceOn()) Trace(L"none: making this cache failed within the last hour (\"" + failedPath_ + L"\")");
+        return false;
+    }
+    mechanism_ = request.mechanism;
+    cachePath_ = location.codeFolder + L"\\" + names.cache;
+    tempPath_ = location.codeFolder + L"\\" + names.temp;
+    creating_ = !IsFile(cachePath_);
+    if (creating_) {
+        // In a folder the user cannot write to, every start would record a cache for nothing.
+        UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!probe) {
+            if (TraceOn()) {
+                Trace(L"none: cannot write in \"" + location.codeFolder + L"\", error " + DecimalText(GetLastError()));
+            }
+            return false;
+        }
+    }
+    active_ = true;
+    for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
+        start.vmOptions.push_back(std::move(option));
+    }
+    if (TraceOn()) Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
+          (creating_ ? L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"" : L" is used"));
+    return true;
+}
+
+void StartupCacheFiles::VmCreated(JNIEnv* env) {
+    vmCreated_ = true;
+    if (!active_ || creating_) return;
+    if (VmUsesSharedArchive(env)) {
+        if (TraceOn()) {
+            Trace(mechanism_ == CacheMechanism::AheadOfTime
+                      ? L"the VM uses the cache"
+                      : L"the VM uses class-data sharing (whether with the dynamic archive, it does not say)");
+        }
+        return;
+    }
+    // The VM has let go of the file; another start may still hold it, and then a later one deletes it.
+    const bool deleted = DeleteCacheFile(cachePath_);
+    if (TraceOn()) Trace(std::wstring(L"the VM rejected the cache (damaged, stale or foreign); ") +
+          (deleted ? L"deleted, the next start makes a new one" : L"it cannot be deleted now"));
+}
+
+void StartupCacheFiles::VmEnded() {
+    if (!active_ || !creating_) return;
+    active_ = false;
+    // The VM removes its configuration file only after the cache was written completely; one
+    // left behind means the creation failed half-way.
+    const std::wstring config = tempPath_ + L".config";
+    const bool failed = mechanism_ == CacheMechanism::AheadOfTime && IsFile(config);
+    if (failed || !IsFile(tempPath_)) {
+        DeleteCacheFile(tempPath_);
+        DeleteCacheFile(config);
+        if (!vmCreated_) return;  // the start failed before the VM could record anything
+        // Starts within the next hour do not try again: each try costs the VM its recording.
+        UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (TraceOn()) Trace(L"the VM wrote no complete cache; no new try for an hour");
+        return;
+    }
+    // Never replaces: a cache that another start renamed first is as good as this one.
+    if (MoveFileExW(tempPath_.c_str(), cachePath_.c_str(), 0)) {
+        if (TraceOn()) Trace(L"cache created: \"" + cachePath_ + L"\"");
+        return;
+    }
+    const DWORD error = GetLastError();
+    DeleteCacheFile(tempPath_);
+    if (TraceOn()) Trace(L"cache not renamed, error " + DecimalText(error));
+}

@@ -1,0 +1,44 @@
+// The start-up cache of one start on disk: the per-user cache folder, the VM options that create
+// or use the cache, and the rename of a newly written cache once the VM has ended. Every failure
+// just means a start without a cache.
+#pragma once
+
+#include <string>
+
+#include "jvm/JavaStart.h"
+#include "jvm/StartupCache.h"
+#include "jvm/VmHost.h"
+
+// What the launcher knows of the application and the runtime.
+struct StartupCacheRequest {
+    CacheMechanism mechanism = CacheMechanism::None;
+    std::wstring runtimeHome;
+    std::wstring releaseVersion;  // JAVA_VERSION's value
+    std::wstring jvmLibraryPath;
+    std::wstring executablePath;
+    std::wstring productName;
+    std::wstring productCode;
+};
+
+class StartupCacheFiles : public VmLifetimeObserver {
+public:
+    // Adds the cache options to `start` when the start can have a cache: the folder
+    // %LOCALAPPDATA%\<product name>\<product code> exists or can be made, and the class path holds
+    // only files. Removes the executable's caches under other keys. False: no cache this start.
+    bool Prepare(const StartupCacheRequest& request, JavaStart& start);
+
+    // A cache the VM did not take (damaged, stale, foreign) is deleted, so the next start makes a
+    // new one.
+    void VmCreated(JNIEnv* env) override;
+    // The new cache, complete now, gets its final name; a failed creation's files are deleted.
+    void VmEnded() override;
+
+private:
+    bool creating_ = false;
+    bool active_ = false;
+    bool vmCreated_ = false;
+    CacheMechanism mechanism_ = CacheMechanism::None;
+    std::wstring cachePath_;
+    std::wstring tempPath_;
+    std::wstring failedPath_;
+};

@@ -1,0 +1,63 @@
+#include "launcher/StartupCacheSetup.h"
+
+#include "base/Trace.h"
+
+#if defined(_WIN64)
+
+#include "base/PathText.h"
+#include "base/Win32Text.h"
+#include "jre/ReleaseFile.h"
+#include "jre/Win32JreSystem.h"
+#include "jvm/StartupCacheFiles.h"
+
+namespace {
+// Lives until the process ends: the VM's exit hook may tell it that the VM has ended.
+StartupCacheFiles cache;
+}  // namespace
+
+bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvmLibraryPath,
+                       const std::wstring& jvmHome, const std::wstring& executablePath, VmHost& vmHost,
+                       JavaStart& start) {
+    if (!settings.startupCache) return false;
+    StartupCacheRequest request;
+    std::string data;
+    bool complete = false;
+    Win32JreSystem system;
+    if (system.ReadFileStart(jvmHome + L"\\release", kReleaseFileReadLimit, data, complete)) {
+        ReadReleaseVersion(data, complete, request.releaseVersion);
+    }
+    CacheRuntime runtime;
+    JavaVersion version;
+    if (ParseJavaVersion(request.releaseVersion, kVersionFillMinimum, version)) {
+        runtime.featureVersion = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
+    }
+    // The dynamic archive sits on top of the base archive beside jvm.dll.
+    runtime.hasBaseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
+    runtime.hasJavaExe = PathExists(jvmHome + L"\\bin\\java.exe");
+    std::wstring reason;
+    request.mechanism = ChooseCacheMechanism(runtime, reason);
+    if (request.mechanism == CacheMechanism::None) {
+        if (TraceOn()) {
+            TraceLine(L"cache: none: " + reason + L" (release file version \"" + request.releaseVersion + L"\")");
+        }
+        return false;
+    }
+    request.runtimeHome = jvmHome;
+    request.jvmLibraryPath = jvmLibraryPath;
+    request.executablePath = executablePath;
+    request.productName = settings.productName;
+    request.productCode = settings.productCode;
+    if (!cache.Prepare(request, start)) return false;
+    vmHost.SetLifetimeObserver(&cache);
+    return true;
+}
+
+#else
+
+bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring&, const std::wstring&,
+                       const std::wstring&, VmHost&, JavaStart&) {
+    if (settings.startupCache && TraceOn()) TraceLine(L"cache: none: the x86 executable keeps no start-up cache");
+    return false;
+}
+
+#endif

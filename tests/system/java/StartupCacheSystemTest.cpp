@@ -1,0 +1,303 @@
+// The start-up cache with the real runtimes under Wine: made at the end of the first start, used by
+// the next (as the VM's own log says), replaced when the class path or the runtime changes or the
+// file is damaged, one complete cache from two first starts at once, and starts without a cache
+// whose VM options are exactly those of a start without the key.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/framework/Check.h"
+#include "tests/system/java/JavaFixture.h"
+
+using namespace javatest;
+
+namespace {
+
+// The VM's own record of its cache work, one file per process (the VM puts its id for %p).
+const wchar_t kAotLog[] = L"-Xlog:aot=info:file=aot-%p.log";
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::wstring ReadText(const std::wstring& path) {
+    std::string bytes;
+    return testsupport::ReadFileBytes(path, bytes) ? Utf8ToWide(bytes) : std::wstring();
+}
+
+// A Java application whose runs see their own %LOCALAPPDATA% and write a launch trace.
+class CacheApp {
+public:
+    explicit CacheApp(const std::wstring& testName) : app_(testName), local_(app_.path(L"local")) {
+        testsupport::MakeFolders(local_);
+    }
+    JavaApp& app() { return app_; }
+    std::wstring folder() const { return local_ + L"\\Marlwick Java System Tests\\{B7E6C1D2-JAVA-TESTS}"; }
+    std::wstring trace() const { return app_.path(L"trace.txt"); }
+
+    JavaRun Run(const std::vector<std::wstring>& arguments = {}, const std::wstring& localAppData = L"") {
+        DeleteFileW(trace().c_str());
+        for (const std::wstring& log : FindNames(app_.path(L"aot-*.log"))) DeleteFileW(app_.path(log).c_str());
+        return app_.Run(arguments, {L"LOCALAPPDATA=" + (localAppData.empty() ? local_ : localAppData),
+                                    L"MARLWICK_TRACE=" + trace()});
+    }
+    std::wstring Trace() const { return ReadText(trace()); }
+    // Everything the VM logged about its cache in the last run.
+    std::wstring AotLog() const {
+        std::wstring text;
+        for (const std::wstring& log : FindNames(app_.path(L"aot-*.log"))) text += ReadText(app_.path(log));
+        return text;
+    }
+    // The files in the cache folder.
+    std::vector<std::wstring> Files() const {
+        std::vector<std::wstring> files;
+        for (const std::wstring& name : FindNames(folder() + L"\\*")) {
+            if (name != L"." && name != L"..") files.push_back(name);
+        }
+        return files;
+    }
+    // The one complete cache in the folder: "Marlwick 64.<key>.aot" (or ".jsa") and nothing else;
+    // empty otherwise.
+    std::wstring OnlyCache(const wchar_t* extension = L".aot") const {
+        const std::vector<std::wstring> files = Files();
+        if (files.size() != 1 || files[0].rfind(L"Marlwick 64.", 0) != 0 || !EndsWith(files[0], extension) ||
+            files[0].size() != 12 + 16 + 4) {
+            return L"";
+        }
+        return folder() + L"\\" + files[0];
+    }
+
+private:
+    JavaApp app_;
+    std::wstring local_;
+};
+
+JavaIni CachedIni(const std::wstring& mainClass = L"probe.Report") {
+    JavaIni ini;
+    ini.mainClass = mainClass;
+    ini.vmParameters = kAotLog;
+    ini.startupCache = L"yes";
+    return ini;
+}
+
+void CheckCreated(const std::wstring& context, CacheApp& cache, const JavaRun& run, DWORD exitCode,
+                  const wchar_t* extension = L".aot") {
+    CHECK_EQ_AT(context, run.result.timedOut, false);
+    CHECK_EQ_AT(context, run.result.exitCode, exitCode);
+    const std::wstring file = cache.OnlyCache(extension);
+    CHECK_EQ_AT(context, Contains(cache.Trace(), L"cache: cache created: \"" + file + L"\""), true);
+    CHECK_EQ_AT(context, cache.Files().size(), size_t(1));  // no temporary file left
+    if (file.empty()) std::printf("  trace:\n%s\n", check::Narrow(cache.Trace()).c_str());
+}
+
+// `opened`: what the VM logs when it opens the cache; `option`: the option that names it.
+void CheckUsed(const std::wstring& context, CacheApp& cache, const JavaRun& run,
+               const wchar_t* extension = L".aot", const wchar_t* opened = L"Opened AOT cache ",
+               const wchar_t* option = L"-XX:AOTCache=") {
+    const std::wstring file = cache.OnlyCache(extension);
+    CHECK_EQ_AT(context, file.empty(), false);
+    CHECK_EQ_AT(context, run.result.exitCode, DWORD(0));
+    CHECK_EQ_AT(context, run.report.complete(), true);
+    CHECK_EQ_AT(context, Contains(cache.AotLog(), opened + file), true);
+    CHECK_EQ_AT(context, Contains(cache.Trace(), L"cache: the VM uses "), true);
+    const std::vector<std::wstring> input = run.report.InputArguments();
+    CHECK_EQ_AT(context, std::find(input.begin(), input.end(), option + file) != input.end(), true);
+}
+
+}  // namespace
+
+// The VM writes the cache when it ends, after main and DestroyJavaVM or at System.exit.
+TEST_CASE(CacheIsMadeByTheFirstStartAndUsedByTheNext) {
+    struct Row { const wchar_t* context; const wchar_t* mainClass; std::vector<std::wstring> arguments; DWORD exitCode; };
+    const Row rows[] = {
+        {L"main returns", L"probe.Report", {}, 0},
+        {L"System.exit", L"probe.Exit", {L"7"}, 7},
+    };
+    for (const Row& row : rows) {
+        CacheApp cache(std::wstring(L"cache_first_") + (row.exitCode == 0 ? L"main" : L"exit"));
+        REQUIRE_APP(cache.app());
+        cache.app().WriteIni(CachedIni(row.mainClass));
+        const JavaRun first = cache.Run(row.arguments);
+        CheckCreated(row.context, cache, first, row.exitCode);
+        // The VM's messages while it assembles the cache never reach the application's output.
+        CHECK_EQ_AT(row.context, Contains(first.output + first.error, L"AOTCache creation"), false);
+
+        cache.app().WriteIni(CachedIni());
+        const JavaRun second = cache.Run();
+        CheckUsed(row.context, cache, second);
+        CHECK_EQ_AT(row.context, Contains(second.output + second.error, L"aot]"), false);
+    }
+}
+
+TEST_CASE(ClassPathOrRuntimeChangeMakesANewCacheAndDropsTheOld) {
+    CacheApp cache(L"cache_key");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni());
+    CheckCreated(L"first", cache, cache.Run(), 0);
+    const std::wstring first = cache.OnlyCache();
+
+    // \lib\*.jar now finds two jars.
+    testsupport::CopyFileTo(ProbeJar(), cache.app().lib() + L"\\extra.jar");
+    CheckCreated(L"class path", cache, cache.Run(), 0);
+    const std::wstring second = cache.OnlyCache();
+    CHECK(!second.empty() && second != first);
+
+    // The same runtime through another folder ($MARLWICK_JRE_ALIAS links to it).
+    JavaIni ini = CachedIni();
+    ini.jrePath = WindowsPathFromEnvironment(L"MARLWICK_JRE_ALIAS");
+    cache.app().WriteIni(ini);
+    CheckCreated(L"runtime", cache, cache.Run(), 0);
+    CHECK(!cache.OnlyCache().empty() && cache.OnlyCache() != second);
+}
+
+TEST_CASE(DamagedCacheNeverStopsTheStartAndIsReplaced) {
+    CacheApp cache(L"cache_damaged");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni());
+    CheckCreated(L"first", cache, cache.Run(), 0);
+    const std::wstring file = cache.OnlyCache();
+    std::string good;
+    CHECK(testsupport::ReadFileBytes(file, good) && good.size() > 1000000);
+
+    std::string overwritten = good;
+    overwritten.replace(overwritten.size() / 2, 65536, 65536, '\xFF');
+    struct Row { const wchar_t* context; std::string bytes; };
+    const Row rows[] = {
+        {L"truncated", good.substr(0, good.size() / 2)},
+        {L"overwritten in the middle", overwritten},
+        {L"foreign", std::string(100000, 'x')},
+        {L"empty", std::string()},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(row.context, testsupport::WriteFileBytes(file, row.bytes), true);
+        const JavaRun run = cache.Run();
+        CHECK_EQ_AT(row.context, run.result.exitCode, DWORD(0));
+        CHECK_EQ_AT(row.context, run.report.complete(), true);
+        CHECK_EQ_AT(row.context, Contains(cache.Trace(), L"cache: the VM rejected the cache"), true);
+        CHECK_EQ_AT(row.context, testsupport::PathExists(file), false);  // the next start makes a new one
+        CHECK_EQ_AT(row.context, Contains(run.output + run.error, L"aot]"), false);
+    }
+    CheckCreated(L"again", cache, cache.Run(), 0);
+    CheckUsed(L"again, used", cache, cache.Run());
+}
+
+TEST_CASE(TwoFirstStartsAtOnceLeaveOneCompleteCache) {
+    CacheApp cache(L"cache_two");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni(L"probe.Exit"));
+    std::vector<testsupport::Process> starts;
+    for (const wchar_t* trace : {L"trace-a.txt", L"trace-b.txt"}) {
+        testsupport::StartOptions options;
+        options.executable = cache.app().exe();
+        options.commandLine = testsupport::QuoteCommandLine({cache.app().exe(), L"0"});
+        options.workingDirectory = cache.app().folder();
+        options.environment = testsupport::EnvironmentMode::InheritWithOverrides;
+        options.variables = {L"LOCALAPPDATA=" + cache.app().path(L"local"),
+                             L"MARLWICK_TRACE=" + cache.app().path(trace)};
+        starts.push_back(testsupport::Process::Start(options));
+    }
+    for (testsupport::Process& start : starts) {
+        const testsupport::ExitResult result = start.WaitForExit(kRunTimeoutMs);
+        CHECK_EQ(result.exitCode, DWORD(0));
+    }
+    // Both were first starts and wrote a cache of their own; one renamed it, the other found the
+    // cache there and dropped its copy.
+    int created = 0;
+    for (const wchar_t* name : {L"trace-a.txt", L"trace-b.txt"}) {
+        const std::wstring trace = ReadText(cache.app().path(name));
+        CHECK_EQ_AT(name, Contains(trace, L"does not exist yet: this start creates it"), true);
+        created += Contains(trace, L"cache: cache created") ? 1 : 0;
+        CHECK_EQ_AT(name, Contains(trace, L"cache: cache created") || Contains(trace, L"cache: cache not renamed, error 183"),
+                    true);
+    }
+    CHECK_EQ(created, 1);
+    CHECK_EQ(cache.Files().size(), size_t(1));
+    cache.app().WriteIni(CachedIni());
+    CheckUsed(L"after two first starts", cache, cache.Run());
+}
+
+// Without a cache the VM options are exactly those of a start without the key.
+TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
+    struct Row {
+        const wchar_t* context;
+        const wchar_t* runtimeVariable;  // empty: the Java 25 runtime
+        const wchar_t* value;
+        const wchar_t* classPath;
+        const wchar_t* localAppData;     // empty: the test's own
+        const wchar_t* traced;           // in the trace; empty: no cache line at all
+    };
+    const Row rows[] = {
+        {L"key says no", L"", L"no", L"\\lib\\*.jar", L"", L""},
+        {L"Java 17", L"MARLWICK_JRE_17", L"yes", L"\\lib\\*.jar", L"", L"cache: none: runtimes before Java 19"},
+        {L"Java 21 without base archive", L"MARLWICK_JRE_21", L"YES", L"\\lib\\*.jar", L"",
+         L"cache: none: the runtime has no base class-data archive"},
+        {L"folder on the class path", L"", L"yes", L"\\lib\\*.jar;\\lib", L"", L"the class path holds a folder"},
+        {L"no LOCALAPPDATA folder", L"", L"yes", L"\\lib\\*.jar", L"Q:\\nowhere", L"cannot be made"},
+        {L"LOCALAPPDATA outside the code page", L"", L"yes", L"\\lib\\*.jar", L"C:\\\x4E2D\x6587", L"as it is"},
+    };
+    for (const Row& row : rows) {
+        CacheApp cache(L"cache_none");
+        REQUIRE_APP(cache.app());
+        JavaIni ini;
+        ini.classPath = row.classPath;
+        if (*row.runtimeVariable != L'\0') ini.jrePath = WindowsPathFromEnvironment(row.runtimeVariable);
+        cache.app().WriteIni(ini);
+        const JavaRun plain = cache.Run();
+        ini.startupCache = row.value;
+        cache.app().WriteIni(ini);
+        const JavaRun run = cache.Run({}, row.localAppData);
+        CHECK_EQ_AT(row.context, plain.report.complete() && run.report.complete(), true);
+        CHECK_EQ_AT(row.context, run.report.InputArguments(), plain.report.InputArguments());
+        CHECK_EQ_AT(row.context, run.report[std::string("java.class.path")], plain.report[std::string("java.class.path")]);
+        const std::wstring trace = cache.Trace();
+        CHECK_EQ_AT(row.context, *row.traced == L'\0' ? !Contains(trace, L"cache:") : Contains(trace, row.traced), true);
+        CHECK_EQ_AT(row.context, cache.Files().empty(), true);
+    }
+}
+
+// Java 19 to 24: the dynamic archive on top of the runtime's base archive; the VM makes the archive
+// read-only, and an old one still goes when the key changes.
+TEST_CASE(DynamicArchiveWithTheBaseArchive) {
+    CacheApp cache(L"cache_dynamic");
+    REQUIRE_APP(cache.app());
+    JavaIni ini = CachedIni(L"probe.Exit");
+    ini.jrePath = WindowsPathFromEnvironment(L"MARLWICK_JRE_21_BASE");
+    ini.vmParameters = L"-Xlog:cds=info:file=aot-%p.log";
+    cache.app().WriteIni(ini);
+    CheckCreated(L"System.exit", cache, cache.Run({L"0"}), 0, L".jsa");
+    const std::wstring first = cache.OnlyCache(L".jsa");
+
+    ini.mainClass = L"probe.Report";
+    cache.app().WriteIni(ini);
+    const wchar_t* const kOpened = L"Opened archive ";  // Java 21's words
+    CheckUsed(L"used", cache, cache.Run(), L".jsa", kOpened, L"-XX:SharedArchiveFile=");
+
+    testsupport::CopyFileTo(ProbeJar(), cache.app().lib() + L"\\extra.jar");
+    CheckCreated(L"class path, main returns", cache, cache.Run(), 0, L".jsa");
+    CHECK(!cache.OnlyCache(L".jsa").empty() && cache.OnlyCache(L".jsa") != first);
+}
+
+// A cache the VM could not write is not tried again for an hour: each try costs the recording.
+TEST_CASE(FailedCacheIsNotTriedAgainSoon) {
+    CacheApp cache(L"cache_failed");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni(L"probe.BlockCacheOutput"));
+    const JavaRun blocked = cache.Run();
+    CHECK_EQ(blocked.result.exitCode, DWORD(0));
+    CHECK_EQ(Contains(cache.Trace(), L"cache: the VM wrote no complete cache"), true);
+    std::wstring mark;
+    for (const std::wstring& name : cache.Files()) {
+        if (EndsWith(name, L".failed")) mark = name;
+        CHECK_EQ_AT(name, EndsWith(name, L".aot"), false);
+    }
+    CHECK_EQ(mark.empty(), false);
+
+    cache.app().WriteIni(CachedIni());
+    const JavaRun next = cache.Run();
+    CHECK_EQ(next.report.complete(), true);
+    CHECK_EQ(Contains(cache.Trace(), L"cache: none: making this cache failed within the last hour"), true);
+    for (const std::wstring& option : next.report.InputArguments()) CHECK_EQ_AT(option, Contains(option, L"AOT"), false);
+}

@@ -1,0 +1,135 @@
+#include "jvm/StartupCache.h"
+#include "tests/framework/Check.h"
+
+namespace {
+
+using Options = std::vector<std::wstring>;
+
+std::string Joined(const std::vector<std::wstring>& items) {
+    std::string text;
+    for (const std::wstring& item : items) text += check::Narrow(item) + "|";
+    return text;
+}
+
+}  // namespace
+
+TEST_CASE(ChooseCacheMechanism_ByVersionBaseArchiveAndJavaExe) {
+    struct Row { int32_t version; bool baseArchive, javaExe; CacheMechanism expected; };
+    const Row rows[] = {
+        {25, false, true, CacheMechanism::AheadOfTime},  // the ahead-of-time cache needs no base archive
+        {25, true, true, CacheMechanism::AheadOfTime},
+        {31, false, true, CacheMechanism::AheadOfTime},
+        {25, true, false, CacheMechanism::None},  // nothing to assemble the cache with
+        {24, true, false, CacheMechanism::DynamicArchive},
+        {19, true, true, CacheMechanism::DynamicArchive},
+        {21, false, true, CacheMechanism::None},  // the dynamic archive sits on the base archive
+        {18, true, true, CacheMechanism::None},
+        {17, true, true, CacheMechanism::None},
+        {8, true, true, CacheMechanism::None},
+        {0, true, true, CacheMechanism::None},  // version unknown
+    };
+    for (const Row& row : rows) {
+        std::wstring reason;
+        CacheRuntime runtime;
+        runtime.featureVersion = row.version;
+        runtime.hasBaseArchive = row.baseArchive;
+        runtime.hasJavaExe = row.javaExe;
+        const CacheMechanism got = ChooseCacheMechanism(runtime, reason);
+        const std::wstring at = std::to_wstring(row.version) + (row.baseArchive ? L" base" : L"") +
+                                (row.javaExe ? L" java.exe" : L"");
+        CHECK_EQ_AT(at, static_cast<int>(got), static_cast<int>(row.expected));
+        CHECK_EQ_AT(at, reason.empty(), row.expected != CacheMechanism::None);
+    }
+}
+
+TEST_CASE(CacheBlockedByOptions_TheStartsOwnSharingWins) {
+    struct Row { Options options; bool blocked; };
+    const Row rows[] = {
+        {{L"-Djava.class.path=C:\\a.jar;", L"-Xmx512m", L"-Dx=-Xshare:off"}, false},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:AOTCache=C:\\my.aot"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:AOTMode=off"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:SharedArchiveFile=C:\\my.jsa"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:ArchiveClassesAtExit=C:\\my.jsa"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:+AutoCreateSharedArchive"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-Xshare:off"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-XX:-UseSharedSpaces"}, true},
+        {{L"-Djava.class.path=;"}, true},
+        {{L"-Djava.class.path=C:\\a.jar;", L"-Xmx1g", L"-Djava.class.path="}, true},  // the last one counts
+        {{L"-Xmx512m"}, true},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(row.options.back(), !CacheBlockedByOptions(row.options).empty(), row.blocked);
+    }
+}
+
+TEST_CASE(StartupCacheKey_ChangesWithWhatMakesACacheInvalid) {
+    const std::wstring home = L"C:\\Java\\jdk-25";
+    const Options options = {L"-Djava.library.path=C:\\app;C:\\Windows", L"-Djava.class.path=C:\\app\\a.jar;",
+                             L"-Xmx512m", L"-Dapp.title=Demo"};
+    const std::wstring stamps = L"1000:2000;300:400;";
+    const std::wstring key = StartupCacheKey(home, L"25.0.2", options, stamps);
+    CHECK_EQ(key.size(), size_t(16));
+    CHECK_EQ(key.find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
+
+    struct Row { const wchar_t* what; std::wstring home, version; Options options; std::wstring stamps; bool changes; };
+    const Row rows[] = {
+        {L"same start", home, L"25.0.2", options, stamps, false},
+        {L"home in other letter case", L"c:\\JAVA\\JDK-25\\", L"25.0.2", options, stamps, false},
+        {L"another property", home, L"25.0.2",
+         {L"-Djava.library.path=D:\\other", L"-Djava.class.path=C:\\app\\a.jar;", L"-Xmx512m", L"-Dapp.title=Other"},
+         stamps, false},
+        {L"another runtime folder", L"C:\\Java\\jdk-25b", L"25.0.2", options, stamps, true},
+        {L"another version", home, L"25.0.3", options, stamps, true},
+        {L"another class path", home, L"25.0.2",
+         {L"-Djava.class.path=C:\\app\\a.jar;C:\\app\\b.jar;", L"-Xmx512m", L"-Dapp.title=Demo"}, stamps, true},
+        {L"another VM option", home, L"25.0.2",
+         {L"-Djava.class.path=C:\\app\\a.jar;", L"-Xmx1g", L"-Dapp.title=Demo"}, stamps, true},
+        {L"a module option", home, L"25.0.2",
+         {L"-Djava.class.path=C:\\app\\a.jar;", L"-Xmx512m", L"-Djdk.module.addmods=java.sql"}, stamps, true},
+        {L"a jar rewritten", home, L"25.0.2", options, L"1000:2000;300:401;", true},
+        // The texts are kept apart: moving text from one to the next is another key.
+        {L"text moved between fields", home + L"2", L"5.0.2", options, stamps, true},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(row.what, StartupCacheKey(row.home, row.version, row.options, row.stamps) != key, row.changes);
+    }
+}
+
+TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedFiles) {
+    const std::vector<CacheFolderFile> files = {
+        {L"App.0123456789abcdef.aot", true},          // the current cache stays, however old
+        {L"APP.0123456789ABCDEF.aot", false},         // not written by us (upper-case key): stays
+        {L"app.fedcba9876543210.aot", false},         // another key, stem in other case: goes
+        {L"App.fedcba9876543210.jsa", false},         // another key: goes
+        {L"App.0123456789abcdef.failed", false},      // a recent failure of this key: stays
+        {L"App.0123456789abcdef.failed", true},       // an hour old: goes, the cache is tried again
+        {L"App.fedcba9876543210.failed", false},      // another key's: goes
+        {L"App.0123456789abcdef.17.tmp", false},      // another start may still be writing: stays
+        {L"App.0123456789abcdef.17.tmp", true},       // abandoned: goes
+        {L"App.fedcba9876543210.18.tmp.config", true},
+        {L"App.0123456789abcdef.x.tmp", true},        // not ours
+        {L"App.0123456789abcdef.txt", true},
+        {L"App.ini", true},
+        {L"App.0123456789abcde.aot", true},           // key too short
+        {L"App 64.fedcba9876543210.aot", true},       // the other executable's
+        {L"Apps.fedcba9876543210.aot", true},
+    };
+    CHECK_EQ(Joined(ObsoleteCacheFiles(files, L"App", L"0123456789abcdef")),
+             std::string("app.fedcba9876543210.aot|App.fedcba9876543210.jsa|App.0123456789abcdef.failed|"
+                         "App.fedcba9876543210.failed|App.0123456789abcdef.17.tmp|"
+                         "App.fedcba9876543210.18.tmp.config|"));
+}
+
+TEST_CASE(StartupCacheOptions_CreateOrUse) {
+    struct Row { CacheMechanism mechanism; bool create; std::string expected; };
+    const Row rows[] = {
+        {CacheMechanism::AheadOfTime, true, "-Xlog:aot*=off,cds*=off|-XX:AOTCacheOutput=C:\\c\\t.tmp|"},
+        {CacheMechanism::AheadOfTime, false, "-Xlog:aot*=off,cds*=off|-XX:AOTCache=C:\\c\\a.aot|-XX:+VerifySharedSpaces|"},
+        {CacheMechanism::DynamicArchive, true, "-Xlog:cds*=off|-XX:ArchiveClassesAtExit=C:\\c\\t.tmp|"},
+        {CacheMechanism::DynamicArchive, false, "-Xlog:cds*=off|-XX:SharedArchiveFile=C:\\c\\a.aot|-XX:+VerifySharedSpaces|"},
+        {CacheMechanism::None, true, ""},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ(Joined(StartupCacheOptions(row.mechanism, row.create, L"C:\\c\\a.aot", L"C:\\c\\t.tmp")), row.expected);
+    }
+}
