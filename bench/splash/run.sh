@@ -15,8 +15,8 @@ root=$(pwd)
 runs=${1:-10}
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"; fi
 
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target marlwick splash_bench >/dev/null
+. bench/common.sh
+bench_build splash_bench
 jre=$(tools/fetch-jre.sh)
 
 out="$root/build/bench-splash"
@@ -24,23 +24,16 @@ rm -rf "$out/app" "$out/classes" "$out/results"
 mkdir -p "$out/app/lib" "$out/classes" "$out/results"
 javac --release 11 -d "$out/classes" bench/startup/StartupProbe.java
 jar --create --file "$out/app/lib/startup.jar" -C "$out/classes" .
-cp "build/win64/Marlwick 64.exe" "$out/app/"
+cp "$launcher_exe" "$out/app/Marlwick 64.exe"
 cp demo/splash.gif "$out/app/splash.gif"
 convert demo/splash.gif "$out/app/splash.png"
 
-win() { echo "Z:$1" | tr / '\\'; }
 write_ini() {  # prefer-native value
   printf '[Java Runtime Environment]\r\nMain Class=StartupProbe\r\nJRE Path=%s\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n[Display]\r\nSplash Screen=%s\r\nPreffer Native Splash Screen=%s\r\n' \
     "$(win "$jre")" "$2" "$1" >"$out/app/Marlwick 64.ini"
 }
 
-export MARLWICK_WINEPREFIX="$out/wineprefix"
-. tests/wine/wine-env.sh
-marlwick_resolve_prefix ""
-marlwick_wine_environment
-marlwick_enter_prefix
-"$WINESERVER" -p 9>&-
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+bench_enter_prefix "$out"
 
 run() {  # name
   (cd "$out/app" && timeout 120 "$MARLWICK_WINE_LOADER" "$root/build/win64/bench/splash_bench.exe" \

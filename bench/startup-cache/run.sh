@@ -22,12 +22,8 @@ runs=${1:-11}
 first_runs=${2:-3}
 [ "$runs" -ge 1 ] && [ "$first_runs" -ge 1 ] || { echo "usage: $0 [runs] [first starts]" >&2; exit 2; }
 
-launcher_exe=${MARLWICK_BENCH_LAUNCHER:-}
-if [ -z "$launcher_exe" ]; then
-  cmake --preset win64 >/dev/null
-  cmake --build --preset win64 --target marlwick >/dev/null
-  launcher_exe="build/win64/Marlwick 64.exe"
-fi
+. bench/common.sh
+bench_build  # or $MARLWICK_BENCH_LAUNCHER, another build of the launcher to measure
 jre=$(tools/fetch-jre.sh)
 
 out="$root/build/bench-startup-cache"
@@ -39,7 +35,6 @@ cp "$out/plain/lib/work.jar" "$out/cached/lib/work.jar"
 cp "$launcher_exe" "$out/plain/Marlwick 64.exe"
 cp "$launcher_exe" "$out/cached/Marlwick 64.exe"
 
-win() { echo "Z:$1" | tr / '\\'; }
 jre_win=$(win "$jre")
 write_ini() {  # folder, extra line
   printf '[Product Information]\r\nProduct Name=Marlwick Bench\r\nProduct Code={BENCH-CACHE}\r\n[Java Runtime Environment]\r\nMain Class=StartupWork\r\nJRE Path=%s\r\n%s[Class Path]\r\nClass Path=\\lib\\*.jar\r\n' \
@@ -49,26 +44,10 @@ write_ini "$out/plain" ''
 write_ini "$out/cached" $'Startup Cache=yes\r\n'
 jar_win="$(win "$out/plain/lib/work.jar")"
 
-export MARLWICK_WINEPREFIX="$out/wineprefix"
-. tests/wine/wine-env.sh
-marlwick_resolve_prefix ""
-marlwick_wine_environment
-marlwick_enter_prefix
-"$WINESERVER" -p 9>&-
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+bench_enter_prefix "$out"
 cache_folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Marlwick Bench/{BENCH-CACHE}"
 
-# run <name> <folder> <program> [arguments...]: one start; the program appends its own figure to
-# results/<name>.us, and the wall time of the whole run goes to results/<name>.wall.us.
-run() {
-  local name=$1 folder=$2 start end
-  shift 2
-  start=$(date +%s%N)
-  (cd "$folder" && timeout 300 "$MARLWICK_WINE_LOADER" "$@" "$(win "$out/results/$name.us")" \
-     </dev/null >/dev/null 2>&1 9>&-) || { echo "run $name failed: $*" >&2; exit 1; }
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000)) >>"$out/results/$name.wall.us"
-}
+run() { bench_run "$out/results" 300 "$@"; }  # <name> <folder> <program> [arguments...]
 launcher() { run "$1" "$out/$2" "$out/$2/Marlwick 64.exe"; }
 java_exe() { local name=$1; shift; run "$name" "$out/plain" "$jre/bin/java.exe" "$@" -cp "$jar_win" StartupWork; }
 

@@ -22,13 +22,8 @@ runs=${1:-15}
 many_runs=${2:-5}
 [ "$runs" -ge 1 ] && [ "$many_runs" -ge 1 ] || { echo "usage: $0 [runs] [runs with 10,000 jars]" >&2; exit 2; }
 
-# MARLWICK_BENCH_LAUNCHER: another build of the launcher to measure (then nothing is built).
-launcher_exe=${MARLWICK_BENCH_LAUNCHER:-}
-if [ -z "$launcher_exe" ]; then
-  cmake --preset win64 >/dev/null
-  cmake --build --preset win64 --target marlwick >/dev/null
-  launcher_exe="build/win64/Marlwick 64.exe"
-fi
+. bench/common.sh
+bench_build  # or $MARLWICK_BENCH_LAUNCHER, another build of the launcher to measure
 jre=$(tools/fetch-jre.sh)
 
 out="$root/build/bench-startup"
@@ -45,7 +40,6 @@ cp "$launcher_exe" "$many/Marlwick 64.exe"
 python3 -c 'import sys
 for i in range(10000): open("%s/lib/j%05d.jar" % (sys.argv[1], i), "w").close()' "$many"
 
-win() { echo "Z:$1" | tr / '\\'; }
 jre_win=$(win "$jre")
 write_ini() {  # folder, class path
   printf '[Java Runtime Environment]\r\nMain Class=StartupProbe\r\nJRE Path=%s\r\n[Class Path]\r\nClass Path=%s\r\n' \
@@ -56,26 +50,8 @@ write_ini "$many" '\startup.jar;\lib\*.jar'
 # java.exe gets the class path text that the launcher builds.
 app_cp="$(win "$app")\\lib\\startup.jar;"
 
-# The benchmark's own Wine prefix, kept busy (and its wineserver running) for the whole run.
-export MARLWICK_WINEPREFIX="$out/wineprefix"
-. tests/wine/wine-env.sh
-marlwick_resolve_prefix ""
-marlwick_wine_environment
-marlwick_enter_prefix
-"$WINESERVER" -p 9>&-
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
-
-# run <name> <folder> <program> [arguments...]: one start; appends the program's own figure to
-# results/<name>.us and the wall time of the whole run to results/<name>.wall.us.
-run() {
-  local name=$1 folder=$2 start end
-  shift 2
-  start=$(date +%s%N)
-  (cd "$folder" && timeout 120 "$MARLWICK_WINE_LOADER" "$@" "$(win "$out/results/$name.us")" \
-     </dev/null >/dev/null 2>&1 9>&-) || { echo "run $name failed: $*" >&2; exit 1; }
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000)) >>"$out/results/$name.wall.us"
-}
+bench_enter_prefix "$out"
+run() { bench_run "$out/results" 120 "$@"; }  # <name> <folder> <program> [arguments...]
 launcher() { run "$1" "$2" "$2/Marlwick 64.exe"; }
 java_exe() { run "$1" "$app" "$jre/bin/$2" -cp "$3" StartupProbe; }
 

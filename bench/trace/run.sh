@@ -20,10 +20,9 @@ root=$(pwd)
 runs=${1:-10}
 [ "$runs" -ge 1 ] || { echo "usage: $0 [runs]" >&2; exit 2; }
 
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target marlwick >/dev/null
+. bench/common.sh
+bench_build
 jre=$(tools/fetch-jre.sh)
-win() { echo "Z:$1" | tr / '\\'; }
 
 out="$root/build/bench-trace"
 rm -rf "$out/demo" "$out/registry" "$out/homes" "$out/traces" "$out/classes"
@@ -31,9 +30,10 @@ mkdir -p "$out/demo/lib" "$out/registry/lib" "$out/homes" "$out/traces" "$out/cl
 javac --release 11 -d "$out/classes" demo/src/com/example/demo/DemoApp.java
 jar --create --file "$out/demo/lib/demo.jar" -C "$out/classes" .
 cp "$out/demo/lib/demo.jar" "$out/registry/lib/demo.jar"
-cp "build/win64/Marlwick 64.exe" "demo/Marlwick 64.ini" demo/splash.gif "$out/demo/"
+cp "$launcher_exe" "$out/demo/Marlwick 64.exe"
+cp "demo/Marlwick 64.ini" demo/splash.gif "$out/demo/"
 ln -s "$jre" "$out/demo/jre64"
-cp "build/win64/Marlwick 64.exe" "$out/registry/"
+cp "$launcher_exe" "$out/registry/Marlwick 64.exe"
 printf '[Java Runtime Environment]\r\nMain Class=com.example.demo.DemoApp\r\nMaximum Version=any\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n' \
   >"$out/registry/Marlwick 64.ini"
 
@@ -58,13 +58,7 @@ lines += ["[HKEY_LOCAL_MACHINE\\Software\\JavaSoft\\JDK\\25]", '"JavaHome"="' + 
 open(reg, "w", encoding="utf-16").write("\r\n".join(lines))
 PY
 
-export MARLWICK_WINEPREFIX="$out/wineprefix"
-. tests/wine/wine-env.sh
-marlwick_resolve_prefix ""
-marlwick_wine_environment
-marlwick_enter_prefix
-"$WINESERVER" -p 9>&-
-trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+bench_enter_prefix "$out"
 "$MARLWICK_WINE_LOADER" regedit /S "$(win "$out/registry.reg")" </dev/null >/dev/null 2>&1 9>&-
 
 start() {  # name folder
