@@ -105,7 +105,7 @@ TEST_CASE(JreDialogShowsItsTextsInTheSystemLanguage) {
     CHECK(std::abs((r.left + r.right) / 2 - (work.left + work.right) / 2) <= 1);
     CHECK(std::abs((r.top + r.bottom) / 2 - (work.top + work.bottom) / 2) <= 1);
 
-    PressKey(modal.Focus(), VK_ESCAPE);
+    modal.PressKey(window, VK_ESCAPE);
     INT_PTR result = 0;
     CHECK(modal.Finish(result));
     CHECK_EQ(result, INT_PTR(IDCANCEL));
@@ -183,7 +183,7 @@ TEST_CASE(JreDialogCancelsFromEveryStateAndEveryWayOut) {
             CHECK_EQ_AT(row.name, IsEnabled(window, IDOK), true);
         }
         if (row.way == 0) testsupport::PressButton(window, IDCANCEL);
-        if (row.way == 1) PressKey(modal.Focus(), VK_ESCAPE);
+        if (row.way == 1) modal.PressKey(window, VK_ESCAPE);
         if (row.way == 2) PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         INT_PTR result = 0;
         CHECK_EQ_AT(row.name, modal.Finish(result), true);
@@ -201,7 +201,7 @@ TEST_CASE(TabReachesTheLinkOfTheJreDialog) {
     HWND link = GetDlgItem(window, IDC_DOWNLOAD_LINK);
     bool reached = false;
     for (int i = 0; i < 8 && !reached; ++i) {
-        PressKey(modal.Focus(), VK_TAB);
+        modal.PressKey(window, VK_TAB);
         reached = WaitUntil([&] { return modal.Focus() == link; }, 300);
     }
     CHECK(reached);
@@ -279,7 +279,7 @@ struct LinkSession {
     // Tabs until the link has the focus.
     bool FocusLink() {
         for (int i = 0; i < 4 && modal.Focus() != control; ++i) {
-            PressKey(modal.Focus(), VK_TAB);
+            modal.PressKey(window, VK_TAB);
             WaitUntil([&] { return modal.Focus() == control; }, 300);
         }
         return modal.Focus() == control;

@@ -67,6 +67,11 @@ HWND ModalThread::Focus() const {
     return GetGUIThreadInfo(threadId_, &info) ? info.hwndFocus : nullptr;
 }
 
+void ModalThread::PressKey(HWND dialog, WPARAM virtualKey) const {
+    HWND focused = Focus();
+    dialogtest::PressKey(focused != nullptr ? focused : dialog, virtualKey);
+}
+
 void PressKey(HWND focused, WPARAM virtualKey, wchar_t character) {
     const UINT scan = MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
     PostMessageW(focused, WM_KEYDOWN, virtualKey, 1 | (scan << 16));

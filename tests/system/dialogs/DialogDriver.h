@@ -26,6 +26,9 @@ public:
     DWORD threadId() const { return threadId_; }
     // The window with the keyboard focus on the dialog's thread.
     HWND Focus() const;
+    // Presses a key in `dialog`: on the focused window, or on the dialog itself while its thread has
+    // no focus (another program's window, such as an opened link's, took the foreground).
+    void PressKey(HWND dialog, WPARAM virtualKey) const;
 
 private:
     static DWORD WINAPI Run(void* self);
