@@ -171,6 +171,7 @@ Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine,
     const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (plan.suspended ? CREATE_SUSPENDED : 0);
     if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, errorFile ? TRUE : FALSE, flags,
                         environment.empty() ? nullptr : &environment[0], folder.c_str(), &startup, &info)) {
+        launched.startError = GetLastError();
         return launched;
     }
     launched.process_.reset(info.hProcess);

@@ -70,6 +70,7 @@ public:
     void Terminate(UINT code);
 
     std::vector<testsupport::WindowInfo> boxes;
+    DWORD startError = 0;  // why the process could not be created
 
 private:
     friend Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine, const LaunchPlan& plan,
