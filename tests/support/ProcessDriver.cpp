@@ -84,6 +84,18 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
 // ---------------------------------------------------------------------------------------------
 // Process
 
+BOOL CreateProcessRetried(const std::function<BOOL()>& create) {
+    for (int attempt = 1;; ++attempt) {
+        if (create()) return TRUE;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            SetLastError(error);
+            return FALSE;
+        }
+        Sleep(100);
+    }
+}
+
 Process Process::Start(const StartOptions& options) {
     Process process;
     std::wstring commandLine = options.commandLine;  // CreateProcessW may write into it
@@ -93,10 +105,13 @@ Process Process::Start(const StartOptions& options) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    const BOOL ok = CreateProcessW(
-        options.executable.empty() ? nullptr : options.executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : &environment[0],
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup, &info);
+    const BOOL ok = CreateProcessRetried([&] {
+        return CreateProcessW(options.executable.empty() ? nullptr : options.executable.c_str(), &commandLine[0],
+                              nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                              environment.empty() ? nullptr : &environment[0],
+                              options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
+                              &info);
+    });
     if (!ok) {
         process.startError_ = GetLastError();
         return process;

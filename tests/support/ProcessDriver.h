@@ -32,6 +32,11 @@ struct StartOptions {
     std::vector<std::wstring> variables;
 };
 
+// Calls `create` (a CreateProcessW) until it succeeds or fails for a reason of its own. Under load
+// Wine now and then fails to create a process with ERROR_INTERNAL_ERROR before any of the program
+// has run; such a start is tried again, a few times.
+BOOL CreateProcessRetried(const std::function<BOOL()>& create);
+
 struct ExitResult {
     DWORD exitCode = 0;     // the full 32-bit code: -1 reads 0xFFFFFFFF
     bool timedOut = false;  // true: the process was still running and has been terminated

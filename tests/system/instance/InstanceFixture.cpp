@@ -169,8 +169,10 @@ Launched StartLauncher(const std::wstring& exe, const std::wstring& commandLine,
     const std::wstring folder = plan.workingDirectory.empty() ? defaultFolder : plan.workingDirectory;
     PROCESS_INFORMATION info = {};
     const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (plan.suspended ? CREATE_SUSPENDED : 0);
-    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, errorFile ? TRUE : FALSE, flags,
-                        environment.empty() ? nullptr : &environment[0], folder.c_str(), &startup, &info)) {
+    if (!CreateProcessRetried([&] {
+            return CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, errorFile ? TRUE : FALSE, flags,
+                                  environment.empty() ? nullptr : &environment[0], folder.c_str(), &startup, &info);
+        })) {
         launched.startError = GetLastError();
         return launched;
     }
