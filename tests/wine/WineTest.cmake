@@ -12,6 +12,18 @@
 # language from LC_MESSAGES, all of them from LC_ALL when set; see README.md), so one shared prefix
 # serves every language. The Unix locale must exist (`locale -a`), or Wine falls back to English (en-US).
 #
+#   marlwick_add_wine_test_per_arch(NAME <name> COMMAND <target> [arguments...] [the options above]
+#                                   [ARCH_PATHS <NAME=path inside a build folder>...] [PAIR])
+#
+# registers the test twice, as <name> against this build's launcher ("Marlwick 64.exe") and as
+# <name>.x86 against the 32-bit build's ("Marlwick.exe" in MARLWICK_X86_BUILD_DIR). Each run gets
+# MARLWICK_LAUNCHER, MARLWICK_LAUNCHER_ARCH (x64, x86), MARLWICK_FAKE_JVM_ROOT (the JVM double of
+# that architecture) and MARLWICK_PAIR_LAUNCHER, MARLWICK_PAIR_FAKE_JVM_ROOT (the other build's);
+# each ARCH_PATHS entry becomes NAME=<that build's folder>/path (test files built per architecture).
+# When the 32-bit build is missing or Wine cannot run 32-bit programs here, <name>.x86 says so in
+# one line and CTest reports it as skipped; with PAIR (the 64-bit launcher starts the 32-bit one as
+# its pair product) <name> too.
+#
 #   marlwick_add_java_script_test(NAME <name> SCRIPT <script> ARGUMENTS <arguments...> TIMEOUT <seconds>)
 #
 # a shell script that lays out an application with the real Java runtime and starts it through
@@ -63,6 +75,44 @@ function(marlwick_add_wine_prefix_fixture)
     set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300
       ENVIRONMENT "MARLWICK_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endif()
+endfunction()
+
+function(marlwick_add_wine_test_per_arch)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "PAIR" "NAME;TIMEOUT;PREFIX;LOCALE" "COMMAND;ENVIRONMENT;ARCH_PATHS")
+  get_property(x64_jvm_root GLOBAL PROPERTY MARLWICK_FAKE_JVM_ROOT)
+  set(x64_paths)
+  set(x86_paths)
+  foreach(entry ${arg_ARCH_PATHS})
+    string(REGEX REPLACE "=.*" "" name "${entry}")
+    string(REGEX REPLACE "^[^=]*=" "" path "${entry}")
+    list(APPEND x64_paths "${name}=${CMAKE_BINARY_DIR}/${path}")
+    list(APPEND x86_paths "${name}=${MARLWICK_X86_BUILD_DIR}/${path}")
+  endforeach()
+  set(x64_launcher $<TARGET_FILE:marlwick>)
+  set(x86_launcher ${MARLWICK_X86_BUILD_DIR}/Marlwick.exe)
+  set(x86_jvm_root ${MARLWICK_X86_BUILD_DIR}/tests/jvmdouble)
+  set(passed COMMAND ${arg_COMMAND})
+  foreach(option TIMEOUT PREFIX LOCALE)
+    if(arg_${option})
+      list(APPEND passed ${option} ${arg_${option}})
+    endif()
+  endforeach()
+  set(x86_check "MARLWICK_NEEDS_X86=${x86_launcher}" "MARLWICK_X86_PROBE=${MARLWICK_X86_PROBE}")
+  set(x64_check)
+  if(arg_PAIR)
+    set(x64_check ${x86_check})
+  endif()
+  marlwick_add_wine_test(NAME ${arg_NAME} ${passed} ENVIRONMENT ${arg_ENVIRONMENT}
+    "MARLWICK_LAUNCHER=${x64_launcher}" "MARLWICK_LAUNCHER_ARCH=x64" "MARLWICK_FAKE_JVM_ROOT=${x64_jvm_root}"
+    "MARLWICK_PAIR_LAUNCHER=${x86_launcher}" "MARLWICK_PAIR_FAKE_JVM_ROOT=${x86_jvm_root}" ${x64_paths} ${x64_check})
+  if(arg_PAIR)
+    set_tests_properties(${arg_NAME} PROPERTIES SKIP_RETURN_CODE 77)
+  endif()
+  marlwick_add_wine_test(NAME ${arg_NAME}.x86 ${passed} ENVIRONMENT ${arg_ENVIRONMENT}
+    "MARLWICK_LAUNCHER=${x86_launcher}" "MARLWICK_LAUNCHER_ARCH=x86" "MARLWICK_FAKE_JVM_ROOT=${x86_jvm_root}"
+    "MARLWICK_PAIR_LAUNCHER=${x64_launcher}" "MARLWICK_PAIR_FAKE_JVM_ROOT=${x64_jvm_root}"
+    ${x86_check} ${x86_paths})
+  set_tests_properties(${arg_NAME}.x86 PROPERTIES SKIP_RETURN_CODE 77 LABELS x86)
 endfunction()
 
 function(marlwick_add_java_script_test)

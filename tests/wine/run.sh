@@ -9,6 +9,7 @@
 # parallel tests may share it. Without $DISPLAY the program gets a private Xvfb shared by all runs
 # in the same prefix. The environment is passed on as it is, LANG included.
 #
+# A test of the 32-bit launcher sets MARLWICK_NEEDS_X86 (see marlwick_check_x86 in wine-env.sh).
 # Also: MARLWICK_WINEDEBUG (default -all), MARLWICK_WINE_VERBOSE=1 (prints the prefix and timings).
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -20,6 +21,8 @@ marlwick_wine_environment
 mkdir -p "$(dirname "$WINEPREFIX")"
 
 marlwick_enter_prefix
+# 77: CTest reports the test as skipped (SKIP_RETURN_CODE of marlwick_add_wine_test_per_arch).
+if [ -n "${MARLWICK_NEEDS_X86:-}" ]; then marlwick_check_x86 || exit 77; fi
 
 [ -n "${MARLWICK_WINE_VERBOSE:-}" ] && echo "tests/wine: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY LANG=${LANG:-}" >&2
 # The program writes to a file that is copied to our output while it runs, not to our output

@@ -124,3 +124,27 @@ marlwick_enter_prefix() {
   flock -u 8
   exec 8>&-
 }
+
+# For a test of the 32-bit launcher ($MARLWICK_NEEDS_X86 names it): prints why it cannot run here
+# and fails when the 32-bit build is missing or Wine cannot run 32-bit programs in this prefix
+# (wine32:i386 not installed). $MARLWICK_X86_PROBE, a 32-bit program that exits with 32 under WoW64,
+# is run once per prefix; its success is remembered in <prefix>.x86.
+marlwick_check_x86() {
+  local loader=${MARLWICK_WINE_LOADER%64} status=0
+  if [ ! -e "$MARLWICK_NEEDS_X86" ]; then
+    echo "tests/wine: skipped: no 32-bit build ($MARLWICK_NEEDS_X86; build the win32 preset first)"
+    return 1
+  fi
+  if [ ! -x "$loader" ]; then
+    echo "tests/wine: skipped: no 32-bit Wine loader ($loader; tools/install-deps.sh installs wine32:i386)"
+    return 1
+  fi
+  [ -f "$WINEPREFIX.x86" ] && return 0
+  [ -n "${MARLWICK_X86_PROBE:-}" ] || return 0
+  timeout 60 "$MARLWICK_WINE_LOADER" "$MARLWICK_X86_PROBE" </dev/null >/dev/null 2>&1 8>&- 9>&- || status=$?
+  if [ "$status" -ne 32 ]; then
+    echo "tests/wine: skipped: a 32-bit Windows program does not run in $WINEPREFIX (status $status)"
+    return 1
+  fi
+  touch "$WINEPREFIX.x86"
+}
