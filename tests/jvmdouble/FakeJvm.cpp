@@ -1,6 +1,8 @@
-// A stand-in for a JRE's jvm.dll: the JNI invocation entry points and the few JNIEnv and JavaVM
-// functions that the launcher calls. A test chooses how it behaves and reads back what the
-// launcher handed it.
+// A stand-in for a JRE's jvm.dll: the JNI invocation entry points (exported by Invocation.cpp) and
+// the few JNIEnv and JavaVM functions that the launcher calls. A test chooses how it behaves and
+// reads back what the launcher handed it. The function tables have the layout of jvm/jni.h, but
+// their functions are declared with the double's own calling convention (FakeJvmCalls.h): a table
+// slot of another convention does not compile.
 //
 // Variants (compile definitions) leave out an export:
 //   FAKE_JVM_NO_CREATE       no JNI_CreateJavaVM
@@ -26,6 +28,8 @@
 //   linger=N              DestroyJavaVM waits N ms (non-daemon threads still running)
 //   splash=record         record at main, DetachCurrentThread and DestroyJavaVM whether the
 //                         process shows a visible "SplashScreenWindow"
+//   heap=reserve          reserve the address space of the last -Xmx option in one piece, as a
+//                         virtual machine reserves its heap, and record whether that worked
 //
 // Record: every line below is appended, UTF-8, to the file named by MARLWICK_FAKE_JVM_LOG.
 //   GetDefaultJavaVMInitArgs version=0x00010001 thread=<role>
@@ -34,6 +38,7 @@
 //   option[i]=<option string, ANSI code page decoded>
 //   option[i].extraInfo=set                       (only for options with extra information)
 //   env <NAME>=<value>                             (VX_JVM_PATH, VX_JVM_HOME and Path at creation)
+//   heap <bytes> reserved=<yes|no>                 (with heap=reserve)
 //   FindClassFromBootLoader <name>
 //   FindClass <name>
 //   checkAndLoadMain printToStderr=Z mode=I name=<name>
@@ -63,6 +68,7 @@
 #include <vector>
 
 #include "jvm/jni.h"
+#include "tests/jvmdouble/FakeJvmCalls.h"
 
 namespace {
 
@@ -220,6 +226,7 @@ struct Behaviour {
     DWORD delayMs = 0;
     DWORD lingerMs = 0;
     bool recordSplash = false;
+    bool reserveHeap = false;
 };
 
 Behaviour ReadBehaviour() {
@@ -263,6 +270,8 @@ Behaviour ReadBehaviour() {
             behaviour.lingerMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 0));
         } else if (key == "splash" && value == "record") {
             behaviour.recordSplash = true;
+        } else if (key == "heap" && value == "reserve") {
+            behaviour.reserveHeap = true;
         } else {
             Record("warning: unknown behaviour " + item);
         }
@@ -400,9 +409,9 @@ JNIInvokeInterface_ vmTable;
 JNIEnv_ theEnv = {&envTable};
 [[maybe_unused]] JavaVM_ theVm = {&vmTable};
 [[maybe_unused]] bool vmCreated = false;
-JavaVMExitHook_t exitHook = nullptr;
+fakejvm::ExitHook exitHook = nullptr;
 
-jclass JNICALL FindClass(JNIEnv*, const char* name) {
+jclass FAKE_JNICALL FindClass(JNIEnv*, const char* name) {
     Enter("FindClass");
     const std::string className = name != nullptr ? name : "";
     Record("FindClass " + className);
@@ -417,11 +426,11 @@ jclass JNICALL FindClass(JNIEnv*, const char* name) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
-jthrowable JNICALL ExceptionOccurred(JNIEnv*) { return AsRef<jthrowable>(pending); }
+jthrowable FAKE_JNICALL ExceptionOccurred(JNIEnv*) { return AsRef<jthrowable>(pending); }
 
-jboolean JNICALL ExceptionCheck(JNIEnv*) { return pending != nullptr ? JNI_TRUE : JNI_FALSE; }
+jboolean FAKE_JNICALL ExceptionCheck(JNIEnv*) { return pending != nullptr ? JNI_TRUE : JNI_FALSE; }
 
-void JNICALL ExceptionDescribe(JNIEnv*) {
+void FAKE_JNICALL ExceptionDescribe(JNIEnv*) {
     if (pending == nullptr) {
         Record("ExceptionDescribe (none)");
         return;
@@ -430,9 +439,9 @@ void JNICALL ExceptionDescribe(JNIEnv*) {
     pending = nullptr;  // as the JNI has it: describing clears
 }
 
-void JNICALL ExceptionClear(JNIEnv*) { pending = nullptr; }
+void FAKE_JNICALL ExceptionClear(JNIEnv*) { pending = nullptr; }
 
-void JNICALL DeleteLocalRef(JNIEnv*, jobject reference) {
+void FAKE_JNICALL DeleteLocalRef(JNIEnv*, jobject reference) {
     if (reference == nullptr) return;
     FakeObject* object = Obj(reference);
     if (object->deleted) Record("warning: DeleteLocalRef of a deleted reference");
@@ -463,11 +472,11 @@ jmethodID FindMethod(jclass clazz, const char* name, const char* signature, bool
     return nullptr;
 }
 
-jmethodID JNICALL GetMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
+jmethodID FAKE_JNICALL GetMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
     return FindMethod(clazz, name, signature, false, "GetMethodID");
 }
 
-jmethodID JNICALL GetStaticMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
+jmethodID FAKE_JNICALL GetStaticMethodID(JNIEnv*, jclass clazz, const char* name, const char* signature) {
     return FindMethod(clazz, name, signature, true, "GetStaticMethodID");
 }
 
@@ -509,14 +518,14 @@ jobject NewObjectWith(jclass clazz, const FakeMethod* method, const jvalue* args
     return AsRef<jobject>(stream);
 }
 
-jobject JNICALL NewObjectV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
+jobject FAKE_JNICALL NewObjectV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
     const FakeMethod* method = Method(id);
     if (method == nullptr) return NewObjectWith(clazz, nullptr, nullptr);
     const std::vector<jvalue> values = ReadArguments(method, args);
     return NewObjectWith(clazz, method, values.data());
 }
 
-jobject JNICALL NewObjectA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
+jobject FAKE_JNICALL NewObjectA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
     return NewObjectWith(clazz, Method(id), args);
 }
 
@@ -543,14 +552,14 @@ jobject CallStaticObject(jclass clazz, const FakeMethod* method, const jvalue* a
     return AsRef<jobject>(NewFake(Kind::Class, name));
 }
 
-jobject JNICALL CallStaticObjectMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
+jobject FAKE_JNICALL CallStaticObjectMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
     const FakeMethod* method = Method(id);
     if (method == nullptr) return CallStaticObject(clazz, nullptr, nullptr);
     const std::vector<jvalue> values = ReadArguments(method, args);
     return CallStaticObject(clazz, method, values.data());
 }
 
-jobject JNICALL CallStaticObjectMethodA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
+jobject FAKE_JNICALL CallStaticObjectMethodA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
     return CallStaticObject(clazz, Method(id), args);
 }
 
@@ -599,7 +608,7 @@ void CallStaticVoid(jclass clazz, const FakeMethod* method, const jvalue* args) 
     }
 }
 
-void JNICALL CallStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
+void FAKE_JNICALL CallStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list args) {
     const FakeMethod* method = Method(id);
     if (method == nullptr) {
         Record("warning: CallStaticVoidMethod of a null method");
@@ -609,7 +618,7 @@ void JNICALL CallStaticVoidMethodV(JNIEnv*, jclass clazz, jmethodID id, va_list 
     CallStaticVoid(clazz, method, values.data());
 }
 
-void JNICALL CallStaticVoidMethodA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
+void FAKE_JNICALL CallStaticVoidMethodA(JNIEnv*, jclass clazz, jmethodID id, const jvalue* args) {
     if (id == nullptr) {
         Record("warning: CallStaticVoidMethod of a null method");
         return;
@@ -617,7 +626,7 @@ void JNICALL CallStaticVoidMethodA(JNIEnv*, jclass clazz, jmethodID id, const jv
     CallStaticVoid(clazz, Method(id), args);
 }
 
-jcharArray JNICALL NewCharArray(JNIEnv*, jsize length) {
+jcharArray FAKE_JNICALL NewCharArray(JNIEnv*, jsize length) {
     Enter("NewCharArray");
     if (length < 0) {
         Throw("java/lang/NegativeArraySizeException");
@@ -628,7 +637,7 @@ jcharArray JNICALL NewCharArray(JNIEnv*, jsize length) {
     return AsRef<jcharArray>(array);
 }
 
-void JNICALL SetCharArrayRegion(JNIEnv*, jcharArray array, jsize start, jsize length, const jchar* buffer) {
+void FAKE_JNICALL SetCharArrayRegion(JNIEnv*, jcharArray array, jsize start, jsize length, const jchar* buffer) {
     Enter("SetCharArrayRegion");
     if (!Usable("SetCharArrayRegion", array, Kind::CharArray)) return;
     FakeObject* object = Obj(array);
@@ -643,7 +652,7 @@ void JNICALL SetCharArrayRegion(JNIEnv*, jcharArray array, jsize start, jsize le
     for (jsize i = 0; i < length; ++i) object->chars[static_cast<size_t>(start + i)] = static_cast<char16_t>(buffer[i]);
 }
 
-jobjectArray JNICALL NewObjectArray(JNIEnv*, jsize length, jclass elementClass, jobject initial) {
+jobjectArray FAKE_JNICALL NewObjectArray(JNIEnv*, jsize length, jclass elementClass, jobject initial) {
     Enter("NewObjectArray");
     if (!Usable("NewObjectArray", elementClass, Kind::Class)) return nullptr;
     if (Behave().arrayFails) {
@@ -659,7 +668,7 @@ jobjectArray JNICALL NewObjectArray(JNIEnv*, jsize length, jclass elementClass, 
     return AsRef<jobjectArray>(array);
 }
 
-void JNICALL SetObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, jobject value) {
+void FAKE_JNICALL SetObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, jobject value) {
     Enter("SetObjectArrayElement");
     if (!Usable("SetObjectArrayElement", array, Kind::ObjectArray)) return;
     FakeObject* object = Obj(array);
@@ -678,7 +687,7 @@ void JNICALL SetObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
     object->elements[static_cast<size_t>(index)] = element;
 }
 
-const char* JNICALL GetStringUTFChars(JNIEnv*, jstring text, jboolean* isCopy) {
+const char* FAKE_JNICALL GetStringUTFChars(JNIEnv*, jstring text, jboolean* isCopy) {
     Enter("GetStringUTFChars");
     if (!Usable("GetStringUTFChars", text, Kind::String)) return nullptr;
     if (Behave().utfFails) {
@@ -693,7 +702,7 @@ const char* JNICALL GetStringUTFChars(JNIEnv*, jstring text, jboolean* isCopy) {
     return buffer;
 }
 
-void JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
+void FAKE_JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
     if (utfBuffers.erase(bytes) == 0) {
         Record("warning: ReleaseStringUTFChars of a buffer not handed out");
         return;
@@ -701,7 +710,7 @@ void JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
     std::free(const_cast<char*>(bytes));
 }
 
-[[maybe_unused]] jclass FindClassFromBootLoader(JNIEnv* env, const char* name) {
+jclass BootLoaderLookup(JNIEnv* env, const char* name) {
     const std::string className = name != nullptr ? name : "";
     Record("FindClassFromBootLoader " + className);
     if (env != &theEnv) Record("warning: JVM_FindClassFromBootLoader given a foreign JNIEnv");
@@ -709,20 +718,20 @@ void JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
-jint JNICALL DestroyJavaVM(JavaVM*) {
+jint FAKE_JNICALL DestroyJavaVM(JavaVM*) {
     Record(std::string("DestroyJavaVM thread=") + ThreadRole());
     RecordSplash("destroy");
     if (Behave().lingerMs != 0) Sleep(Behave().lingerMs);
     return JNI_OK;
 }
 
-jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
+jint FAKE_JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
     Record(std::string("AttachCurrentThread thread=") + ThreadRole());
     if (penv != nullptr) *penv = &theEnv;
     return JNI_OK;
 }
 
-jint JNICALL DetachCurrentThread(JavaVM*) {
+jint FAKE_JNICALL DetachCurrentThread(JavaVM*) {
     RecordSplash("detach");
     const jint result = Behave().detachFails ? JNI_ERR : JNI_OK;
     Record(std::string("DetachCurrentThread thread=") + ThreadRole() +
@@ -730,19 +739,19 @@ jint JNICALL DetachCurrentThread(JavaVM*) {
     return result;
 }
 
-jint JNICALL GetEnv(JavaVM*, void** penv, jint) {
+jint FAKE_JNICALL GetEnv(JavaVM*, void** penv, jint) {
     if (penv != nullptr) *penv = &theEnv;
     return JNI_OK;
 }
 
 // Unimplemented slots: each one its own function, so that the record names the slot.
 template <size_t Slot>
-void JNICALL UnexpectedEnvCall() {
+void FAKE_JNICALL UnexpectedEnvCall() {
     Unexpected("JNIEnv", Slot, kUnexpectedExitBase);
 }
 
 template <size_t Slot>
-void JNICALL UnexpectedVmCall() {
+void FAKE_JNICALL UnexpectedVmCall() {
     Unexpected("JavaVM", Slot, kUnexpectedVmExitBase);
 }
 
@@ -796,65 +805,76 @@ void BuildTables() {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// Exports
-
-extern "C" {
-
-#ifndef FAKE_JVM_NO_DEFAULTS
-JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* args) {
-    const jint version = args != nullptr ? *static_cast<jint*>(args) : 0;
-    Record(Format("GetDefaultJavaVMInitArgs version=0x%08x thread=%s", static_cast<unsigned>(version), ThreadRole()));
-    if (version != JNI_VERSION_1_1) return JNI_EVERSION;
-    JDK1_1InitArgs* record = static_cast<JDK1_1InitArgs*>(args);
-    if (Behave().stack > 0) record->javaStackSize = Behave().stack;
-    return JNI_OK;
-}
-#endif
-
-#ifndef FAKE_JVM_NO_CREATE
-JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* initArgs) {
-    Record(Format("CreateJavaVM thread=%s stack=%llu", ThreadRole(), static_cast<unsigned long long>(ThreadStackSize())));
-    const JavaVMInitArgs* args = static_cast<const JavaVMInitArgs*>(initArgs);
-    if (args == nullptr) {
-        Record("warning: CreateJavaVM without arguments");
-        return JNI_EINVAL;
+// With heap=reserve: reserves the heap that the last -Xmx option asks for, as a virtual machine
+// does at creation (one piece of address space), and records whether the process had room for it.
+void ReserveHeap(const fakejvm::Option* options, int32_t optionCount) {
+    unsigned long long bytes = 0;
+    for (int32_t i = 0; i < optionCount; ++i) {
+        const char* text = options[i].text;
+        if (text == nullptr || std::strncmp(text, "-Xmx", 4) != 0) continue;
+        char* end = nullptr;
+        bytes = std::strtoull(text + 4, &end, 10);
+        const char unit = end != nullptr ? *end : '\0';
+        bytes <<= unit == 'K' || unit == 'k' ? 10 : unit == 'M' || unit == 'm' ? 20 : unit == 'G' || unit == 'g' ? 30 : 0;
     }
-    Record(Format("CreateJavaVM version=0x%08x nOptions=%d ignoreUnrecognized=%d", static_cast<unsigned>(args->version),
-                  args->nOptions, args->ignoreUnrecognized));
-    for (jint i = 0; i < args->nOptions; ++i) {
-        const JavaVMOption& option = args->options[i];
-        Record(Format("option[%d]=", i) + AnsiToUtf8(option.optionString));
+    void* heap = bytes == 0 || bytes > SIZE_MAX ? nullptr
+                                                : VirtualAlloc(nullptr, static_cast<SIZE_T>(bytes), MEM_RESERVE, PAGE_NOACCESS);
+    Record(Format("heap %llu reserved=%s", bytes, heap != nullptr ? "yes" : "no"));
+    if (heap != nullptr) VirtualFree(heap, 0, MEM_RELEASE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The invocation functions behind the exports (Invocation.cpp)
+
+namespace fakejvm {
+
+int32_t DefaultInitArgs(int32_t version, int32_t& javaStackSize) {
+    Record(Format("GetDefaultJavaVMInitArgs version=0x%08x thread=%s", static_cast<unsigned>(version), ThreadRole()));
+    if (version != kVersion1_1) return kVersionError;
+    if (Behave().stack > 0) javaStackSize = Behave().stack;
+    return kOk;
+}
+
+int32_t CreateVm(void** pvm, void** penv, int32_t version, const Option* options, int32_t optionCount,
+                 bool ignoreUnrecognized, bool haveRecord) {
+    Record(Format("CreateJavaVM thread=%s stack=%llu", ThreadRole(), static_cast<unsigned long long>(ThreadStackSize())));
+    if (!haveRecord) {
+        Record("warning: CreateJavaVM without arguments");
+        return kInvalid;
+    }
+    Record(Format("CreateJavaVM version=0x%08x nOptions=%d ignoreUnrecognized=%d", static_cast<unsigned>(version),
+                  optionCount, ignoreUnrecognized ? 1 : 0));
+    for (int32_t i = 0; i < optionCount; ++i) {
+        const Option& option = options[i];
+        Record(Format("option[%d]=", i) + AnsiToUtf8(option.text));
         if (option.extraInfo != nullptr) Record(Format("option[%d].extraInfo=set", i));
-        if (option.optionString != nullptr && std::strcmp(option.optionString, "exit") == 0) {
-            exitHook = reinterpret_cast<JavaVMExitHook_t>(option.extraInfo);
+        if (option.text != nullptr && std::strcmp(option.text, "exit") == 0) {
+            exitHook = reinterpret_cast<ExitHook>(option.extraInfo);
         }
     }
     for (const wchar_t* name : {L"VX_JVM_PATH", L"VX_JVM_HOME", L"Path"}) {
         Record("env " + Utf8(std::wstring(name)) + "=" + Utf8(Environment(name)));
     }
+    if (Behave().reserveHeap) ReserveHeap(options, optionCount);
     if (Behave().delayMs != 0) Sleep(Behave().delayMs);
     if (vmCreated) {
         Record("warning: CreateJavaVM called twice");
-        return JNI_EEXIST;
+        return kAlreadyCreated;
     }
-    const jint result = Behave().create;
-    if (result != JNI_OK) return result;
+    const int32_t result = Behave().create;
+    if (result != kOk) return result;
     vmCreated = true;
     creatorThread = GetCurrentThreadId();
     *pvm = &theVm;
     *penv = &theEnv;
-    return JNI_OK;
+    return kOk;
 }
-#endif
 
-#ifndef FAKE_JVM_NO_BOOT_LOADER
-JNIEXPORT jclass JNICALL JVM_FindClassFromBootLoader(JNIEnv* env, const char* name) {
-    return FindClassFromBootLoader(env, name);
+void* FindClassFromBootLoader(void* env, const char* name) {
+    return BootLoaderLookup(static_cast<JNIEnv*>(env), name);
 }
-#endif
 
-}  // extern "C"
+}  // namespace fakejvm
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
