@@ -55,15 +55,16 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
 
     std::vector<std::wstring> options{L"-Djava.class.path=" + classPath};
     bool haveMemory = false;
-    uint64_t physical = 0, availableVirtual = 0;
+    uint64_t physical = 0, availableVirtual = 0, ceiling = UINT64_MAX;
     for (std::wstring& token : SplitVmParameters(settings.vmParameters)) {
         UnquoteToken(token);
         if (IsMemoryPercentageToken(token)) {
             if (!haveMemory) {
                 facts.MemoryStatus(physical, availableVirtual);
+                ceiling = facts.MemoryCeiling();
                 haveMemory = true;
             }
-            ApplyMemoryPercentage(token, physical, availableVirtual);
+            ApplyMemoryPercentage(token, physical, availableVirtual, ceiling);
         }
         if (token.rfind(L"-Xss", 0) == 0) start.mainThreadStackSize = ParseStackSize(token.substr(4));
         options.push_back(std::move(token));

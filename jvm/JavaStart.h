@@ -38,6 +38,9 @@ public:
     virtual std::vector<Found> Search(const std::wstring& pattern) = 0;
     // Total physical memory and the process's available virtual address space, in bytes.
     virtual void MemoryStatus(uint64_t& totalPhysical, uint64_t& availableVirtual) = 0;
+    // The most that a memory percentage may come to in this process, in bytes (a 32-bit process
+    // cannot reserve a heap of 70 % of 16 GB); no limit for a 64-bit one.
+    virtual uint64_t MemoryCeiling() { return UINT64_MAX; }
 };
 
 // The virtual machine builds paths below its home into buffers of MAX_PATH (260) characters; a

@@ -132,7 +132,8 @@ bool IsMemoryPercentageToken(const std::wstring& token) {
     return last == L'P' || last == L'p' || last == L'T' || last == L't';
 }
 
-void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t availableVirtualBytes) {
+void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t availableVirtualBytes,
+                           uint64_t ceilingBytes) {
     const ColonNumbers parsed = ParseColonNumbers(token);
     auto number = [&parsed](size_t i) { return i < parsed.numbers.size() ? parsed.numbers[i] : 0; };
     // More than the whole base is no sensible size: the percentage stops at 100.
@@ -146,7 +147,14 @@ void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t
     uint64_t kilobytes = scaled >= 18446744073709551615.0 ? UINT64_MAX : static_cast<uint64_t>(scaled);
     if (maximumMb != 0 && kilobytesOf(maximumMb) < kilobytes) kilobytes = kilobytesOf(maximumMb);
     if (kilobytesOf(minimumMb) > kilobytes) kilobytes = kilobytesOf(minimumMb);
+    // Last: a size the process cannot reserve would only keep the VM from starting.
+    if (ceilingBytes != UINT64_MAX && kilobytes > (ceilingBytes >> 10)) kilobytes = ceilingBytes >> 10;
     token = token.substr(0, parsed.prefixLength) + DecimalText(kilobytes) + L"K";
+}
+
+uint64_t MemoryCeilingOf32BitProcess(uint64_t totalVirtualBytes) {
+    const uint64_t megabyte = 1ull << 20;
+    return totalVirtualBytes > (2048 + 512) * megabyte ? 1536 * megabyte : 1280 * megabyte;
 }
 
 uint64_t ParseStackSize(const std::wstring& value) {

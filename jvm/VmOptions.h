@@ -45,8 +45,19 @@ ColonNumbers ParseColonNumbers(const std::wstring& text);
 // True for -Xms/-Xmx/-Xss tokens ending in P, p, T or t.
 bool IsMemoryPercentageToken(const std::wstring& token);
 // Rewrites such a token to "<option><kilobytes>K" from a percentage of `physicalBytes` (P) or
-// of `availableVirtualBytes` (T), clamped to the optional minimum and maximum megabytes.
-void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t availableVirtualBytes);
+// of `availableVirtualBytes` (T), clamped to the optional minimum and maximum megabytes, and then
+// to `ceilingBytes` (what the process can reserve, see MemoryCeilingOf32BitProcess; UINT64_MAX:
+// no limit).
+void ApplyMemoryPercentage(std::wstring& token, uint64_t physicalBytes, uint64_t availableVirtualBytes,
+                           uint64_t ceilingBytes = UINT64_MAX);
+
+// The most that a memory percentage may come to in a 32-bit process whose user address space is
+// `totalVirtualBytes` (MEMORYSTATUS dwTotalVirtual). A 32-bit virtual machine reserves its heap in
+// one piece: in a 2 GB address space the system and runtime libraries leave about 1.3 to 1.5 GB in
+// one piece, so 1280 MB; with 3 GB or more (the launcher is large-address-aware: 4 GB under
+// 64-bit Windows, 3 GB on a 32-bit system started with /3GB) the space above 2 GB is nearly free,
+// but the VM also reserves its code cache, class space and thread stacks there, so 1536 MB.
+uint64_t MemoryCeilingOf32BitProcess(uint64_t totalVirtualBytes);
 
 // Bytes of an -Xss value ("512k", "2m", "1g", "1048576"); 0 when unusable.
 uint64_t ParseStackSize(const std::wstring& value);

@@ -27,6 +27,14 @@ void Win32StartFacts::MemoryStatus(uint64_t& totalPhysical, uint64_t& availableV
     availableVirtual = memory.dwAvailVirtual;
 }
 
+uint64_t Win32StartFacts::MemoryCeiling() {
+    if (sizeof(void*) != 4) return UINT64_MAX;
+    MEMORYSTATUS memory = {};
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatus(&memory);
+    return MemoryCeilingOf32BitProcess(memory.dwTotalVirtual);
+}
+
 VmEnvironment PrepareVmEnvironment(const JavaSettings& settings, const std::wstring& jvmLibraryPath,
                                    const std::wstring& launcherFolderWithSlash) {
     SetEnvironmentVariableW(L"VX_JVM_PATH", jvmLibraryPath.c_str());

@@ -8,6 +8,7 @@ public:
     std::wstring Expand(const std::wstring& text) override;
     std::vector<Found> Search(const std::wstring& pattern) override;
     void MemoryStatus(uint64_t& totalPhysical, uint64_t& availableVirtual) override;
+    uint64_t MemoryCeiling() override;
 };
 
 // Sets VX_JVM_PATH and VX_JVM_HOME, composes the environment (its expansions see those two and

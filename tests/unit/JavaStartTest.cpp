@@ -2,6 +2,7 @@
 
 #include "base/PathText.h"
 #include "jvm/JavaStart.h"
+#include "jvm/VmOptions.h"
 #include "tests/framework/Check.h"
 
 namespace {
@@ -19,6 +20,7 @@ public:
         {L"C:\\libs\\*", {{L"."}, {L".."}, {L"x.jar"}, {L"sub", true}}},
     };
     int memoryQueries = 0;
+    uint64_t ceiling = UINT64_MAX;  // MemoryCeiling: what a 32-bit process may reserve
 
     std::wstring Expand(const std::wstring& text) override {
         return ExpandReferences(text, [this](const std::wstring& name, std::wstring& value) {
@@ -37,6 +39,7 @@ public:
         totalPhysical = 8ull << 30;
         availableVirtual = 2ull << 30;
     }
+    uint64_t MemoryCeiling() override { return ceiling; }
 };
 
 const wchar_t kExe[] = L"C:\\App\\app.exe";
@@ -115,6 +118,20 @@ TEST_CASE(JavaStart_OptionsInOrderWithStackArgumentsAndFiles) {
     CHECK_EQ(start.errorFile, std::wstring());
     CHECK(start.reportUncaughtException);
     CHECK(start.parkMainThread);
+}
+
+// A 32-bit process on a machine of 8 GiB: every percentage stops at what the process can reserve,
+// an explicit size is passed as written.
+TEST_CASE(JavaStart_PercentagesStopAtTheProcessCeiling) {
+    FakeFacts facts;
+    facts.ceiling = MemoryCeilingOf32BitProcess(0xFFFE0000ull);
+    JavaSettings settings;
+    settings.classPath = L"\\app.jar";
+    settings.vmParameters = L"-Xmx70P -Xms10P -Xms1:4096P -Xmx3000m";
+    JavaStart start;
+    CHECK(ComposeJavaStart(settings, VmEnvironment(), kExe, {}, false, facts, start));
+    CHECK_EQ(start.vmOptions, (Strings{L"-Djava.class.path=C:\\App\\app.jar;", L"-Xmx1572864K", L"-Xms838860K",
+                                       L"-Xms1572864K", L"-Xmx3000m"}));
 }
 
 TEST_CASE(JavaStart_WithoutClassPathSetsNothingElse) {

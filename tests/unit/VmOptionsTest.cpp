@@ -127,6 +127,39 @@ TEST_CASE(ApplyMemoryPercentage_Table) {
     CHECK(!IsMemoryPercentageToken(L"-Dx=50P"));
 }
 
+// What a 32-bit process can reserve, from its address space as GlobalMemoryStatus reports it, and
+// percentages of a 16 GiB machine in such a process (GlobalMemoryStatus gives a 32-bit process at
+// most 4 GiB - 1 of physical memory).
+TEST_CASE(MemoryCeilingOf32BitProcess_Table) {
+    const uint64_t mb = 1ull << 20;
+    struct Space { const wchar_t* name; uint64_t totalVirtual; uint64_t ceiling; };
+    const Space spaces[] = {
+        {L"2 GB: 32-bit Windows, or no large addresses", 0x7FFE0000ull, 1280 * mb},
+        {L"exactly 2 GiB", 0x80000000ull, 1280 * mb},
+        {L"3 GB: a 32-bit system started with /3GB", 0xBFFE0000ull, 1536 * mb},
+        {L"4 GB: large-address-aware under 64-bit Windows", 0xFFFE0000ull, 1536 * mb},
+        {L"no answer", 0, 1280 * mb},
+    };
+    for (const Space& space : spaces) {
+        CHECK_EQ_AT(space.name, MemoryCeilingOf32BitProcess(space.totalVirtual), space.ceiling);
+    }
+    const uint64_t physical = 0xFFFFFFFFull, available = 0xF0000000ull, ceiling = 1536 * mb;
+    struct Row { const wchar_t* token; const wchar_t* result; };
+    const Row rows[] = {
+        {L"-Xmx70P", L"-Xmx1572864K"},       // 70 % of 4 GiB would be 2.8 GiB
+        {L"-Xmx30P", L"-Xmx1258290K"},       // below the ceiling: unchanged
+        {L"-Xmx10:2048P", L"-Xmx1572864K"},  // a minimum above the ceiling gives way too
+        {L"-Xmx90:0:1024P", L"-Xmx1048576K"},
+        {L"-Xms50T", L"-Xms1572864K"},
+        {L"-Xss1P", L"-Xss41943K"},
+    };
+    for (const Row& row : rows) {
+        std::wstring token = row.token;
+        ApplyMemoryPercentage(token, physical, available, ceiling);
+        CHECK_EQ_AT(row.token, token, std::wstring(row.result));
+    }
+}
+
 TEST_CASE(ParseStackSize_Table) {
     struct Row { const wchar_t* value; uint64_t bytes; };
     const Row rows[] = {
