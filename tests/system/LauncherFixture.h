@@ -11,6 +11,17 @@ namespace testsupport {
 // The launcher that the build made: $MARLWICK_LAUNCHER, a Linux path, seen through Wine's Z: drive.
 inline std::wstring BuiltLauncherPath() { return WinePathFromEnvironment(L"MARLWICK_LAUNCHER"); }
 
+// The launcher under test is the 32-bit build ($MARLWICK_LAUNCHER_ARCH=x86; a test registered for
+// both builds runs once with each, see marlwick_add_wine_test_per_arch).
+inline bool LauncherIsX86() {
+    wchar_t value[8] = {};
+    const DWORD length = GetEnvironmentVariableW(L"MARLWICK_LAUNCHER_ARCH", value, 8);
+    return length == 3 && std::wstring(value) == L"x86";
+}
+// How each build ships: "Marlwick 64.exe" and its jre64\ folder, "Marlwick.exe" and jre\.
+inline std::wstring LauncherFileName() { return LauncherIsX86() ? L"Marlwick.exe" : L"Marlwick 64.exe"; }
+inline std::wstring LocalJreName() { return LauncherIsX86() ? L"jre" : L"jre64"; }
+
 // UTF-16 to the bytes of an ANSI (ASCII-only in practice) INI file.
 inline std::string AsciiBytes(const std::wstring& text) {
     std::string bytes;
@@ -32,7 +43,7 @@ inline bool CopyThroughMemory(const std::wstring& from, const std::wstring& to) 
 class LauncherFixture {
 public:
     // `folder` and `exeName` may hold several path components (for deep or odd paths).
-    explicit LauncherFixture(const std::wstring& testName, const std::wstring& exeName = L"Marlwick 64.exe",
+    explicit LauncherFixture(const std::wstring& testName, const std::wstring& exeName = LauncherFileName(),
                              const std::wstring& subFolder = L"")
         : temp_(testName) {
         folder_ = subFolder.empty() ? temp_.path() : JoinPath(temp_.path(), subFolder);

@@ -3,6 +3,7 @@
 // main class names and arguments that the launcher hands over, read back from the double's record.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ struct Setup {
     std::wstring variant = L"full";
     std::wstring behaviour;            // MARLWICK_FAKE_JVM
     std::string jvmBytes;              // when set: jvm.dll holds these bytes instead of the double
-    bool localJre = false;             // the JRE as "jre64" beside the executable, no "JRE Path"
+    bool localJre = false;             // the JRE as "jre64" ("jre" for x86) beside the executable, no "JRE Path"
     std::wstring mainClass = L"com.example.App";
     std::wstring classPath = L"\\app.jar";
     std::wstring vmParameters;
@@ -103,7 +104,7 @@ Outcome Launch(const std::wstring& testName, const Setup& setup) {
     CHECK(launcher.ok());
     outcome.folder = launcher.folder();
     outcome.exe = launcher.exe();
-    outcome.jreHome = launcher.path(setup.localJre ? L"jre64" : L"Java Home");
+    outcome.jreHome = launcher.path(setup.localJre ? LocalJreName() : L"Java Home");
     CHECK(LayOutJre(setup, outcome.jreHome));
     CHECK(launcher.WriteIni(IniText(setup, setup.localJre ? std::wstring() : outcome.jreHome)));
     for (const std::wstring& file : setup.files) {
@@ -217,7 +218,13 @@ TEST_CASE(OptionsReachTheVmInOrder) {
     MEMORYSTATUS memory = {};
     memory.dwLength = sizeof memory;
     GlobalMemoryStatus(&memory);
-    const unsigned long long halfOfMemoryK = static_cast<unsigned long long>((memory.dwTotalPhys >> 10) * 0.5);
+    unsigned long long halfOfMemoryK = static_cast<unsigned long long>((memory.dwTotalPhys >> 10) * 0.5);
+    if (LauncherIsX86()) {
+        // GlobalMemoryStatus tells a 32-bit process at most 4 GiB - 1, and the launcher stops at
+        // the 1536 MB that its 4 GB address space under WoW64 can hold in one piece.
+        const unsigned long long physicalK = std::min<unsigned long long>(memory.dwTotalPhys, 0xFFFFFFFFull) >> 10;
+        halfOfMemoryK = std::min<unsigned long long>(static_cast<unsigned long long>(physicalK * 0.5), 1536ull * 1024);
+    }
 
     Setup setup;
     setup.libraryPath = L"native";
@@ -486,6 +493,25 @@ TEST_CASE(EndOfTheRun) {
     }
 }
 
+// Percentages of a machine's memory that a 32-bit process could never hold: the launcher asks for
+// no more than the process can reserve in one piece, and the double reserves it in the launcher's
+// own address space as a virtual machine reserves its heap.
+TEST_CASE(HeapPercentagesFitTheProcess) {
+    for (const wchar_t* parameters : {L"-Xmx70P", L"-Xmx100P", L"-Xmx50:3000P", L"-Xmx25:4000:8000P"}) {
+        Setup setup;
+        setup.vmParameters = parameters;
+        setup.behaviour = L"heap=reserve";
+        const Outcome outcome = Launch(L"heap", setup);
+        CheckClean(parameters, outcome);
+        CHECK_EQ_AT(parameters, outcome.run.exitCode, DWORD(0));
+        const std::vector<std::string> heap = outcome.After("heap ");
+        CHECK_EQ_AT(parameters, heap.size(), size_t(1));
+        if (heap.size() != 1) continue;
+        CHECK_EQ_AT(parameters, heap[0].substr(heap[0].find(' ') + 1), std::string("reserved=yes"));
+        if (LauncherIsX86()) CHECK_EQ_AT(parameters, std::stoull(heap[0]) <= 1536ull << 20, true);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The JRE beside the executable
 
@@ -495,7 +521,8 @@ TEST_CASE(LocalJreBesideTheExecutable) {
     const Outcome outcome = Launch(L"local-jre", setup);
     CheckClean(L"local", outcome);
     CHECK_EQ(outcome.run.exitCode, DWORD(0));
-    CHECK(outcome.Has("env VX_JVM_HOME=" + Utf8(outcome.folder + L"\\jre64")));
-    CHECK(outcome.Has("env VX_JVM_PATH=" + Utf8(outcome.folder + L"\\jre64\\bin\\server\\jvm.dll")));
+    const std::wstring home = outcome.folder + L"\\" + LocalJreName();
+    CHECK(outcome.Has("env VX_JVM_HOME=" + Utf8(home)));
+    CHECK(outcome.Has("env VX_JVM_PATH=" + Utf8(home + L"\\bin\\server\\jvm.dll")));
     CHECK(outcome.HasPrefix("main class=com/example/App"));
 }
