@@ -21,6 +21,7 @@ inline bool LauncherIsX86() {
 // How each build ships: "Marlwick 64.exe" and its jre64\ folder, "Marlwick.exe" and jre\.
 inline std::wstring LauncherFileName() { return LauncherIsX86() ? L"Marlwick.exe" : L"Marlwick 64.exe"; }
 inline std::wstring LocalJreName() { return LauncherIsX86() ? L"jre" : L"jre64"; }
+inline std::wstring LauncherIniName() { return LauncherIsX86() ? L"Marlwick.ini" : L"Marlwick 64.ini"; }
 
 // UTF-16 to the bytes of an ANSI (ASCII-only in practice) INI file.
 inline std::string AsciiBytes(const std::wstring& text) {

@@ -156,7 +156,7 @@ TEST_CASE(PerUserIniOwnsTheJrePathOnceItExists) {
     CHECK_EQ(BoxTexts(result), std::vector<std::wstring>{loadFailure(mainJre)});
 
     // The per-user INI exists without "JRE Path": no JRE at all, so the user is asked for one.
-    const std::wstring userIni = appData + L"\\Marlwick Test\\{T1}\\Marlwick 64.ini";
+    const std::wstring userIni = appData + L"\\Marlwick Test\\{T1}\\" + LauncherIniName();
     CHECK(MakeFolders(appData + L"\\Marlwick Test\\{T1}"));
     CHECK(WriteFileBytes(userIni, "[Other]\r\nx=1\r\n"));
     result = launcher.Run({}, 60000, environment);

@@ -130,6 +130,6 @@ TEST_CASE(BrowsingForRealChoosesAndRemembersTheFolder) {
     std::string log;
     ReadFileBytes(launcher.path(L"jvm.log"), log);
     CHECK(log.find("CreateJavaVM") != std::string::npos);
-    const std::wstring userIni = appData + L"\\Dialog Test\\{D1A10G}\\Marlwick 64.ini";
+    const std::wstring userIni = appData + L"\\Dialog Test\\{D1A10G}\\" + LauncherIniName();
     CHECK_EQ(ReadIniValue(userIni, L"Java Runtime Environment", L"JRE Path"), home + L"\\");
 }

@@ -518,6 +518,9 @@ TEST_CASE(HeapPercentagesFitTheProcess) {
 TEST_CASE(LocalJreBesideTheExecutable) {
     Setup setup;
     setup.localJre = true;
+    // The other build's folder beside it holds a jvm.dll that cannot be loaded: never looked at.
+    const std::wstring otherFolder = LauncherIsX86() ? L"jre64" : L"jre";
+    setup.files = {L"app.jar", otherFolder + L"\\bin\\java.dll", otherFolder + L"\\bin\\server\\jvm.dll"};
     const Outcome outcome = Launch(L"local-jre", setup);
     CheckClean(L"local", outcome);
     CHECK_EQ(outcome.run.exitCode, DWORD(0));
