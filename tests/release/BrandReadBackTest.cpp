@@ -68,7 +68,7 @@ TEST_CASE(VersionBlock_CarriesTheBrand) {
         {L"LegalCopyright", L"\u00A9 2026 Acme; all rights reserved"},
         {L"ProductName", L"Acme Tool"},
         {L"InternalName", L"Acme Tool"},
-        {L"OriginalFilename", L"Acme Tool 64.exe"},
+        {L"OriginalFilename", LauncherIsX86() ? L"Acme Tool.exe" : L"Acme Tool 64.exe"},
         {L"FileVersion", L"2.5.1.7"},
         {L"ProductVersion", L"2.5.1.7"},
     };
@@ -171,9 +171,9 @@ TEST_CASE(SampleIni_AsShippedAndFilledIn) {
         {L"sample-filled-in", filledIn(sample), 0, {}, true},
     };
     for (const Row& row : rows) {
-        LauncherFixture launcher(row.name, L"Acme Tool 64.exe");
+        LauncherFixture launcher(row.name, LauncherIsX86() ? L"Acme Tool.exe" : L"Acme Tool 64.exe");
         CHECK_EQ_AT(row.name, launcher.ok(), true);
-        const std::wstring jre = launcher.path(L"jre64");
+        const std::wstring jre = launcher.path(LocalJreName());
         CHECK(MakeFolders(JoinPath(jre, L"bin\\server")) && WriteFileBytes(JoinPath(jre, L"bin\\java.dll"), ""));
         CHECK(CopyThroughMemory(JoinPath(WinePathFromEnvironment(L"MARLWICK_FAKE_JVM_ROOT"), L"full\\bin\\server\\jvm.dll"),
                                 JoinPath(jre, L"bin\\server\\jvm.dll")));
