@@ -294,12 +294,30 @@ TEST_CASE(pair_HandOverBothWays) {
          {kFailed, L"", BoxFrom::Launcher, kLoadFailed + ServerLibrary(other)}},
     };
     const std::vector<std::wstring> arguments = {L"a b", L"", L"-nosplash", L"\x00f1"};
+    const std::wstring tracePath = folder.launcher().path(L"trace.txt");
     for (const Row& row : rows) {
         CHECK_EQ_AT(row.name, folder.WriteIni(PairFolder::Ini(row.jrePath, L"", row.applicationLines)), true);
         // The pair finds the same runtime, which is its own.
         CHECK_EQ_AT(row.name, folder.WritePairIni(PairFolder::Ini(row.jrePath, L"", L"")), true);
-        const FamilyRun run = folder.Run(arguments, row.behaviour);
+        DeleteFileW(tracePath.c_str());
+        const FamilyRun run = folder.Run(arguments, row.behaviour, {L"MARLWICK_TRACE=" + tracePath});
         CheckRun(row.name, folder, run, row.expected);
+        // Both launchers trace into the same file: the pair, when it ran, was told that it was handed
+        // the start, and saw the same command line.
+        std::string trace;
+        ReadFileBytes(tracePath, trace);
+        const bool handedOver = row.jrePath == other && row.applicationLines.find(L"Pair Product") != std::wstring::npos;
+        CHECK_EQ_AT(row.name,
+                    trace.find(Utf8(L"executable \"" + folder.pairExe() + L"\", handed over by the pair product: yes")) !=
+                        std::string::npos,
+                    handedOver);
+        std::vector<std::string> commandLines;
+        for (const std::string& line : SplitLines(trace)) {
+            const size_t at = line.find("launcher: command line ");
+            if (at != std::string::npos) commandLines.push_back(line.substr(at));
+        }
+        CHECK_EQ_AT(row.name, commandLines.size(), size_t(handedOver ? 2 : 1));
+        if (commandLines.size() == 2) CHECK_EQ_AT(row.name, commandLines[1], commandLines[0]);
         if (!row.expected.ranMain.empty()) {
             CHECK_EQ_AT(row.name, folder.MainArguments(),
                         (std::vector<std::string>{"a b", "", "-nosplash", Utf8(L"\x00f1")}));
