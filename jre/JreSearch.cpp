@@ -109,7 +109,11 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
         const JvmProbeResult probe = ProbeJvmLibrary(system, localHome, settings.jvmType);
         TraceProbe(L"local JRE", localHome, probe);
         if (probe.Found()) {
+            // A library of the other architecture cannot be loaded here; with a pair product the
+            // start goes there instead of to a certain load failure.
             selection.jvmLibraryPath = probe.library;
+            selection.runPairProduct = IsPairProductLibrary(system, settings, probe.library);
+            if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
             return true;
         }
     } else if (TraceOn()) {

@@ -375,14 +375,14 @@ TEST_CASE(pair_BadLibrariesAndPairProducts) {
 }
 
 // The launcher's own runtime folder beside it: jre64\ for the 64-bit build, jre\ for the 32-bit
-// one, never the other's; and never handed over, whatever its library.
+// one, never the other's; a library of the other architecture there goes to the pair product.
 TEST_CASE(pair_LocalRuntimeFolder) {
     PairFolder folder(L"arch-local");
     CHECK(folder.ok());
     const std::wstring pair = L"Pair Product=" + folder.pairExe() + L"\r\nPair Return Code=yes\r\n";
     const std::wstring local = folder.launcher().path(LocalJreName());
     const std::wstring otherName = folder.launcher().path(LauncherIsX86() ? L"jre64" : L"jre");
-    CHECK(LayOutJre(otherName, L"server", Bytes(OwnDouble())));  // the other build's folder name
+    CHECK(LayOutJre(otherName, L"server", Bytes(PairDouble())));  // the pair's own folder
     CHECK(folder.WriteIni(PairFolder::Ini(L"", L"", pair)));
     CHECK(folder.WritePairIni(PairFolder::Ini(L"", L"", L"")));
     struct Row {
@@ -392,9 +392,8 @@ TEST_CASE(pair_LocalRuntimeFolder) {
     };
     const Row rows[] = {
         {L"own library in the own folder", OwnDouble(), {4, ServerLibrary(local)}},
-        // No architecture check for the local runtime: the launcher tries to load it itself.
-        {L"other library in the own folder", PairDouble(),
-         {kFailed, L"", BoxFrom::Launcher, kLoadFailed + ServerLibrary(local)}},
+        // Handed over: the pair runs with the runtime of its own folder.
+        {L"other library in the own folder", PairDouble(), {4, ServerLibrary(otherName)}},
         // Only the other build's folder: not looked at, so no runtime at all.
         {L"only the other build's folder", L"", {kFailed, L"", BoxFrom::Launcher, L""}},
     };
