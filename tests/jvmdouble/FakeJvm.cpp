@@ -46,7 +46,8 @@
 //   DetachCurrentThread thread=<role> pending=<exception class or none> result=N
 //   DestroyJavaVM thread=<role>
 //   splash at <main|detach|destroy>=<shown|none>  (with splash=record)
-//   warning: <misuse of JNI that a real virtual machine would not forgive>
+//   warning: <misuse of JNI that a real virtual machine would not forgive, or a local reference
+//            that ExceptionOccurred handed out and the launcher did not delete>
 //   unexpected call: <table> slot N                (then the process ends, see kUnexpectedExitBase)
 // A thread's role is "loader" (the thread that loaded this library), "creator" (the thread that
 // created the virtual machine) or "other".
@@ -417,7 +418,21 @@ jclass JNICALL FindClass(JNIEnv*, const char* name) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
-jthrowable JNICALL ExceptionOccurred(JNIEnv*) { return AsRef<jthrowable>(pending); }
+// As a real VM has it: each call hands out a local reference of its own, which the caller deletes.
+std::vector<FakeObject*> occurredReferences;
+
+jthrowable JNICALL ExceptionOccurred(JNIEnv*) {
+    if (pending == nullptr) return nullptr;
+    FakeObject* reference = NewFake(Kind::Throwable, pending->name);
+    occurredReferences.push_back(reference);
+    return AsRef<jthrowable>(reference);
+}
+
+size_t UndeletedOccurredReferences() {
+    size_t count = 0;
+    for (const FakeObject* reference : occurredReferences) count += reference->deleted ? 0 : 1;
+    return count;
+}
 
 jboolean JNICALL ExceptionCheck(JNIEnv*) { return pending != nullptr ? JNI_TRUE : JNI_FALSE; }
 
@@ -724,6 +739,10 @@ jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
 
 jint JNICALL DetachCurrentThread(JavaVM*) {
     RecordSplash("detach");
+    if (UndeletedOccurredReferences() != 0) {
+        Record(Format("warning: %u local references from ExceptionOccurred not deleted",
+                      static_cast<unsigned>(UndeletedOccurredReferences())));
+    }
     const jint result = Behave().detachFails ? JNI_ERR : JNI_OK;
     Record(std::string("DetachCurrentThread thread=") + ThreadRole() +
            " pending=" + (pending != nullptr ? pending->name : std::string("none")) + Format(" result=%d", result));
