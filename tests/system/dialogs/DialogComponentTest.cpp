@@ -483,6 +483,33 @@ TEST_CASE(ExceptionDialogTextsLongTracesAndResizing) {
     SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
     CHECK(WaitUntil([&] { return IsWindowVisible(grip) != FALSE; }));
 
+    // Moved to a monitor of twice the scale: Windows suggests the rectangle; the controls, the
+    // smallest size and the grip follow in the new pixels (the trace keeps its 200 x 100 more room,
+    // doubled), and a later resize keeps them so.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const LONG minimumBefore = limits.ptMinTrackSize.x;
+    GetClientRect(window, &client);
+    const LONG marginBefore = client.right - rectOf(IDC_EXCEPTION_TEXT).right;
+    GetWindowRect(window, &frame);
+    RECT suggested = {frame.left, frame.top, frame.left + 2 * (frame.right - frame.left),
+                      frame.top + 2 * (frame.bottom - frame.top)};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    const RECT stopScaled = rectOf(IDCANCEL);
+    CHECK(std::abs((stopScaled.right - stopScaled.left) - 2 * (stopBefore.right - stopBefore.left)) <= 1);
+    CHECK(std::abs((stopScaled.bottom - stopScaled.top) - 2 * (stopBefore.bottom - stopBefore.top)) <= 1);
+    GetClientRect(window, &client);
+    CHECK(std::abs((client.right - rectOf(IDC_EXCEPTION_TEXT).right) - 2 * marginBefore) <= 2);
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    CHECK(std::abs(limits.ptMinTrackSize.x - 2 * minimumBefore) <= 1);
+    GetWindowRect(window, &frame);  // the suggested size, or the largest the screen allows
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left - 10, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    const RECT stopResized = rectOf(IDCANCEL);
+    CHECK_EQ(stopResized.right - stopResized.left, stopScaled.right - stopScaled.left);
+    CHECK_EQ(stopResized.left, stopScaled.left - 10);
+
     testsupport::PressButton(window, IDOK);
     INT_PTR stop = -2;
     CHECK(modal.Finish(stop));
