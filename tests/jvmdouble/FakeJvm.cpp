@@ -746,6 +746,8 @@ jint JNICALL DetachCurrentThread(JavaVM*) {
     const jint result = Behave().detachFails ? JNI_ERR : JNI_OK;
     Record(std::string("DetachCurrentThread thread=") + ThreadRole() +
            " pending=" + (pending != nullptr ? pending->name : std::string("none")) + Format(" result=%d", result));
+    // A pending exception belongs to its thread: it goes when the thread detaches.
+    if (result == JNI_OK) pending = nullptr;
     return result;
 }
 

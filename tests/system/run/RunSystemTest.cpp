@@ -465,8 +465,9 @@ TEST_CASE(EndOfTheRun) {
     const Row rows[] = {
         {L"", 0, "thread=creator pending=none result=0", true},
         {L"detach=fail", kFailed, "thread=creator pending=none result=-1", true},
-        // An uncaught exception without "Failure Check": nothing shown, the thread ends as usual.
-        {L"main=throw", 0, "thread=creator pending=java/lang/RuntimeException result=0", true},
+        // An uncaught exception without "Failure Check": nothing shown, the thread ends as usual,
+        // and the process ends with 1, as java.exe's does.
+        {L"main=throw", 1, "thread=creator pending=java/lang/RuntimeException result=0", true},
         // System.exit ends the process inside the VM, after the launcher's exit hook returned.
         {L"main=exit:3", 3, nullptr, false},
         {L"main=exit:-2", 0xFFFFFFFE, nullptr, false},
