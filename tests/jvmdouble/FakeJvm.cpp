@@ -724,7 +724,12 @@ void JNICALL ReleaseStringUTFChars(JNIEnv*, jstring, const char* bytes) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
+// Set once DestroyJavaVM has begun: a real VM past its wait for the non-daemon threads takes no new
+// thread any more.
+volatile bool destroying = false;
+
 jint JNICALL DestroyJavaVM(JavaVM*) {
+    destroying = true;
     Record(std::string("DestroyJavaVM thread=") + ThreadRole());
     RecordSplash("destroy");
     if (Behave().lingerMs != 0) Sleep(Behave().lingerMs);
@@ -733,6 +738,7 @@ jint JNICALL DestroyJavaVM(JavaVM*) {
 
 jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
     Record(std::string("AttachCurrentThread thread=") + ThreadRole());
+    if (destroying) Record("warning: AttachCurrentThread while the VM is being destroyed");
     if (penv != nullptr) *penv = &theEnv;
     return JNI_OK;
 }

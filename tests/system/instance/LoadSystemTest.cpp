@@ -166,9 +166,11 @@ TEST_CASE(load_LaterStartsWhileTheFirstEnds) {
         const bool exits = round % 2 == 0;
         const DWORD firstCode = exits ? 7 : 0;
         DeleteFileW(app.path(L"stop").c_str());
-        const size_t mains = app.MainRecords().size();
+        // Wine gives process ids again: a record main-<pid>.txt of an earlier round could be
+        // written over instead of added to.
+        for (const std::wstring& record : FilesMatching(app.folder(), L"main-*.txt")) DeleteFileW(app.path(record).c_str());
         Launched first = app.Start({exits ? L"stay" : L"sleep=1500", L"first"});
-        CHECK_EQ_AT(context, app.WaitForMainRecords(mains + 1), true);
+        CHECK_EQ_AT(context, app.WaitForMainRecords(1), true);
         if (!exits) Sleep(1000);  // the stream runs over main's return
         std::vector<Launched> stream;
         for (int i = 0; i < kStream; ++i) {

@@ -487,6 +487,55 @@ TEST_CASE(EndOfTheRun) {
     }
 }
 
+// A single-instance first instance whose VM takes 3 s to go after main (DestroyJavaVM lingers):
+// a later start that comes then is not delivered into the ending VM, and is told the first
+// instance's exit code.
+TEST_CASE(LaterStartWhileTheVmEnds) {
+    Setup setup;
+    setup.application = L"Single Instance=yes\r\n";
+    LauncherFixture launcher(L"end-handover");
+    CHECK(launcher.ok());
+    const std::wstring jreHome = launcher.path(L"Java Home");
+    CHECK(LayOutJre(setup, jreHome));
+    CHECK(launcher.WriteIni(IniText(setup, jreHome)));
+    CHECK(WriteFileBytes(launcher.path(L"app.jar"), ""));
+    const std::wstring logPath = launcher.path(L"fake-jvm.log");
+    StartOptions options;
+    options.executable = launcher.exe();
+    options.commandLine = QuoteCommandLine({launcher.exe()});
+    options.workingDirectory = launcher.folder();
+    options.environment = EnvironmentMode::InheritWithOverrides;
+    options.variables = {L"MARLWICK_FAKE_JVM=linger=3000", L"MARLWICK_FAKE_JVM_LOG=" + logPath,
+                         L"APPDATA=" + launcher.path(L"AppData")};
+    Process first = Process::Start(options);
+    CHECK(first.started());
+    auto destroying = [&] {
+        std::string bytes;
+        return ReadFileBytes(logPath, bytes) && bytes.find("DestroyJavaVM") != std::string::npos;
+    };
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (!destroying() && GetTickCount64() < deadline) Sleep(20);
+    CHECK(destroying());
+    StartOptions later = options;
+    later.commandLine = QuoteCommandLine({launcher.exe(), L"later"});
+    later.variables[1] = L"MARLWICK_FAKE_JVM_LOG=" + launcher.path(L"later.log");
+    const RunResult laterRun = RunAnswering(later, 60000);
+    const ExitResult firstEnd = first.WaitForExit(30000);
+    CHECK_EQ(firstEnd.timedOut, false);
+    CHECK_EQ(firstEnd.exitCode, DWORD(0));
+    CHECK_EQ(laterRun.timedOut, false);
+    // Told: the first instance's exit code, or -1 after its box when the hand-over itself failed.
+    CHECK(laterRun.exitCode == 0 || (laterRun.exitCode == kFailed && !laterRun.boxes.empty()));
+    std::string bytes;
+    ReadFileBytes(logPath, bytes);
+    const std::vector<std::string> log = SplitLines(bytes);
+    std::vector<std::string> warnings;
+    for (const std::string& line : log) {
+        if (line.rfind("warning: ", 0) == 0) warnings.push_back(line);
+    }
+    CHECK_EQ(warnings, std::vector<std::string>{});
+}
+
 // ---------------------------------------------------------------------------------------------
 // The JRE beside the executable
 
