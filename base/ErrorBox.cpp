@@ -18,7 +18,11 @@ HWND ErrorBoxOwner() {
 }
 
 int ShowErrorBox(HWND owner, const std::wstring& text) {
-    return MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR);
+    const int answer = MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR);
+    // The owner can be destroyed between the caller's look at it and the box (the splash window
+    // closed from outside): the box then fails (0; Wine 8 answers -1), and is shown without one.
+    if (answer <= 0 && owner != nullptr) return MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR);
+    return answer;
 }
 
 int ShowErrorBox(HWND owner, UINT textId) { return ShowErrorBox(owner, LoadResourceString(textId)); }

@@ -15,7 +15,8 @@ void SetErrorBoxOwner(HWND owner);
 // destroyed owner would not show).
 HWND ErrorBoxOwner();
 
-// Shows `text` (or string `textId`) with the platform's default caption. The box's result.
+// Shows `text` (or string `textId`) with the platform's default caption, without an owner when
+// the box cannot be shown with `owner` (a window destroyed meanwhile). The box's result.
 int ShowErrorBox(HWND owner, const std::wstring& text);
 int ShowErrorBox(HWND owner, UINT textId);
 

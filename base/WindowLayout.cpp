@@ -42,6 +42,30 @@ LayoutRect Anchored(const LayoutRect& initial, const Anchor& anchor, int dx, int
     return r;
 }
 
+int ScaledForDpi(int length, int fromDpi, int toDpi) {
+    if (fromDpi <= 0 || toDpi <= 0 || fromDpi == toDpi) return length;
+    const long long scaled = static_cast<long long>(length) * toDpi;
+    const long long half = fromDpi / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / fromDpi : -((-scaled + half) / fromDpi));
+}
+
+LayoutRect ScaledForDpi(const LayoutRect& r, int fromDpi, int toDpi) {
+    return LayoutRect{ScaledForDpi(r.left, fromDpi, toDpi), ScaledForDpi(r.top, fromDpi, toDpi),
+                      ScaledForDpi(r.right, fromDpi, toDpi), ScaledForDpi(r.bottom, fromDpi, toDpi)};
+}
+
+AnchorBase AnchorBase::AtDpi(int newDpi) const {
+    AnchorBase scaled = *this;
+    if (newDpi <= 0) return scaled;
+    scaled.dpi = newDpi;
+    scaled.clientWidth = ScaledForDpi(clientWidth, dpi, newDpi);
+    scaled.clientHeight = ScaledForDpi(clientHeight, dpi, newDpi);
+    scaled.minimumWidth = ScaledForDpi(minimumWidth, dpi, newDpi);
+    scaled.minimumHeight = ScaledForDpi(minimumHeight, dpi, newDpi);
+    for (int i = 0; i < count; ++i) scaled.controls[i] = ScaledForDpi(controls[i], dpi, newDpi);
+    return scaled;
+}
+
 LayoutRect SizeGripRect(int clientWidth, int clientHeight, int gripWidth, int gripHeight) {
     return LayoutRect{clientWidth - gripWidth, clientHeight - gripHeight, clientWidth, clientHeight};
 }

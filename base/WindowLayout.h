@@ -35,6 +35,30 @@ struct Anchor {
 // (negative when it shrank). A dimension never goes below zero.
 LayoutRect Anchored(const LayoutRect& initial, const Anchor& anchor, int dx, int dy);
 
+// A length in pixels at `fromDpi` as it is at `toDpi`, rounded to the nearest pixel.
+int ScaledForDpi(int length, int fromDpi, int toDpi);
+LayoutRect ScaledForDpi(const LayoutRect& r, int fromDpi, int toDpi);
+
+// What a resizable window lays its controls out from: the client size and each control's rectangle
+// as they were at start, the smallest window size, all in pixels at `dpi`.
+struct AnchorBase {
+    int dpi = 96;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    LayoutRect controls[16];
+    int count = 0;
+
+    // The base as it is at another dpi: after a move to a monitor of another scale, the same
+    // layout in that monitor's pixels.
+    AnchorBase AtDpi(int newDpi) const;
+    // Control `index` in a client area of this size (pixels at `dpi`).
+    LayoutRect Place(int index, const Anchor& anchor, int width, int height) const {
+        return Anchored(controls[index], anchor, width - clientWidth, height - clientHeight);
+    }
+};
+
 // A size grip of the given size in the lower right corner of a client area.
 LayoutRect SizeGripRect(int clientWidth, int clientHeight, int gripWidth, int gripHeight);
 

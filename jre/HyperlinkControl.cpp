@@ -1,6 +1,7 @@
 #include "jre/HyperlinkControl.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -227,9 +228,23 @@ void HyperlinkControl::PaintTo(HDC dc) {
     if (GetFocus() == window_) DrawFocusRect(dc, &linkRect_);
 }
 
+bool ShellOpen(const std::wstring& target) {
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+bool OpenLinkTarget(const std::wstring& target, bool (*open)(const std::wstring&)) {
+    // ShellExecute may hand the target to a COM object (a browser registered through
+    // DelegateExecute): COM must be initialised on the calling thread, apartment-threaded.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ScopeExit uninitialise([com] {
+        if (SUCCEEDED(com)) CoUninitialize();
+    });
+    return open(target);
+}
+
 void HyperlinkControl::Open() {
-    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(result) <= 32) return;
+    if (!OpenLinkTarget(target_)) return;
     visited_ = true;
     InvalidateRect(window_, nullptr, TRUE);
 }

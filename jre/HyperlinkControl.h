@@ -8,6 +8,12 @@
 
 #include "base/UniqueResource.h"
 
+// ShellExecuteW "open" of the target; true when the shell started something.
+bool ShellOpen(const std::wstring& target);
+// `open(target)` with COM initialised (apartment-threaded) on this thread for the call, as the
+// shell requires for ShellExecute; its result.
+bool OpenLinkTarget(const std::wstring& target, bool (*open)(const std::wstring&) = &ShellOpen);
+
 class HyperlinkControl {
 public:
     HyperlinkControl(COLORREF linkColour, COLORREF visitedColour);

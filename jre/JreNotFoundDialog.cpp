@@ -72,7 +72,9 @@ INT_PTR JreNotFoundDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_INITDIALOG:
             OnInit();
             // Browse is what the user came for; the link, now a tab stop too, would take the focus first.
-            SetFocus(GetDlgItem(dialog_, IDC_BROWSE));
+            // WM_NEXTDLGCTL, not SetFocus: the dialog manager moves the default-button look to
+            // Browse as well, so that Enter presses it rather than the disabled OK.
+            SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog_, IDC_BROWSE)), TRUE);
             return FALSE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {

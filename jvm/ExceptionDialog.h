@@ -23,19 +23,20 @@ public:
 private:
     struct Placed {
         HWND control;
-        LayoutRect initial;
-        size_t anchor;
+        int base;       // its rectangle in base_
+        size_t anchor;  // its entry in ExceptionDialogAnchors
     };
 
     static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInit();
     void OnSize(WPARAM kind, int width, int height);
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     std::wstring text_;
     HWND dialog_ = nullptr;
     HWND grip_ = nullptr;  // a child: destroyed with the dialog
-    SIZE initialClient_ = {};
-    SIZE minimumWindow_ = {};
+    SIZE gripSize_ = {};
+    AnchorBase base_;  // in pixels at the dialog's current dpi
     std::vector<Placed> placed_;
 };

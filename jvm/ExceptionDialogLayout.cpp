@@ -37,3 +37,17 @@ std::wstring WithCrLfLineBreaks(const std::wstring& text) {
     }
     return result;
 }
+
+std::wstring ShownExceptionText(const std::wstring& text, size_t limit, size_t& omitted) {
+    omitted = 0;
+    if (text.size() <= limit) return text;
+    size_t cut = limit;
+    const size_t lineEnd = text.find_last_of(L'\n', limit - 1);
+    if (lineEnd != std::wstring::npos && lineEnd + 1 >= limit / 2) {
+        cut = lineEnd + 1;
+    } else if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) {
+        --cut;  // a high surrogate whose low half would be cut off
+    }
+    omitted = text.size() - cut;
+    return text.substr(0, cut);
+}

@@ -12,7 +12,7 @@ jstring NewJavaString(JNIEnv* env, const std::wstring& text) {
     if (!chars) return nullptr;
     std::vector<jchar> units(text.begin(), text.end());
     env->SetCharArrayRegion(chars.get(), 0, length, units.data());
-    if (env->ExceptionOccurred() != nullptr) return nullptr;
+    if (env->ExceptionCheck() == JNI_TRUE) return nullptr;
     return static_cast<jstring>(env->NewObject(stringClass.get(), constructor, chars.get()));
 }
 

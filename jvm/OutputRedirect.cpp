@@ -86,7 +86,7 @@ bool RedirectStream(JNIEnv* env, const std::wstring& path, bool append, bool sta
     jmethodID setter = env->GetStaticMethodID(systemClass.get(), standardError ? "setErr" : "setOut", "(Ljava/io/PrintStream;)V");
     if (setter == nullptr) return false;
     env->CallStaticVoidMethod(systemClass.get(), setter, stream.get());
-    if (env->ExceptionOccurred() != nullptr) {
+    if (env->ExceptionCheck() == JNI_TRUE) {
         env->ExceptionDescribe();
         return false;
     }
@@ -105,9 +105,9 @@ void RedirectOutputs(JNIEnv* env, const JavaStart& start) {
         ExpandTimestamp(errorFile, now);
     }
     if (!outputFile.empty() && !RedirectStream(env, outputFile, start.outputAppend, false)) {
-        if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
+        if (env->ExceptionCheck() == JNI_TRUE) env->ExceptionDescribe();
     }
     if (!errorFile.empty() && !RedirectStream(env, errorFile, start.errorAppend, true)) {
-        if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
+        if (env->ExceptionCheck() == JNI_TRUE) env->ExceptionDescribe();
     }
 }

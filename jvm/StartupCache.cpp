@@ -125,6 +125,8 @@ std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring
     return key;
 }
 
+bool VmTakesCachePathAsIs(const std::wstring& path) { return path.find(L'%') == std::wstring::npos; }
+
 StartupCacheNames MakeStartupCacheNames(const std::wstring& stem, const std::wstring& key, CacheMechanism mechanism,
                                         uint32_t processId) {
     StartupCacheNames names;

@@ -42,6 +42,10 @@ std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions);
 std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring& releaseVersion,
                              const std::vector<std::wstring>& vmOptions, const std::wstring& fileStamps);
 
+// False when the VM would not write a cache file at this path (or a name that begins with it) as
+// it stands: it puts its process id for "%p" and the time for "%t", so every "%" is refused.
+bool VmTakesCachePathAsIs(const std::wstring& path);
+
 // The files of one cache in the cache folder. `stem` is the executable's file name without its
 // extension, so that the x64 and x86 executables of one product keep their caches apart.
 struct StartupCacheNames {

@@ -120,9 +120,14 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     }
     const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
                                                          request.executablePath);
-    // The VM puts its process id for "%p" in the name of a cache it writes.
-    if (!SurvivesAnsi(location.codeFolder) || location.codeFolder.find(L'%') != std::wstring::npos) {
-        if (TraceOn()) Trace(L"none: the VM could not be given the path of \"" + location.codeFolder + L"\" as it is");
+    std::wstring stem = FileNameOf(request.executablePath);
+    const size_t dot = stem.rfind(L'.');
+    if (dot != std::wstring::npos) stem.erase(dot);
+    // The whole path as the VM gets it, the executable's name included: the VM puts its process id
+    // for "%p" in the name of a cache it writes, where no clean-up would find it.
+    const std::wstring stemPath = location.codeFolder + L"\\" + stem;
+    if (!SurvivesAnsi(stemPath) || !VmTakesCachePathAsIs(stemPath)) {
+        if (TraceOn()) Trace(L"none: the VM could not be given the path \"" + stemPath + L"\" as it is");
         return false;
     }
     if (!MakeFolder(location.productFolder) || !MakeFolder(location.codeFolder)) {
@@ -130,9 +135,6 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
               DecimalText(GetLastError()));
         return false;
     }
-    std::wstring stem = FileNameOf(request.executablePath);
-    const size_t dot = stem.rfind(L'.');
-    if (dot != std::wstring::npos) stem.erase(dot);
 
     const std::wstring key = StartupCacheKey(request.runtimeHome, request.releaseVersion, start.vmOptions, stamps);
     const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());

@@ -5,8 +5,9 @@
 
 #include "jvm/jni.h"
 
-// The stack trace that printStackTrace writes for the throwable; empty when it cannot be had. Call
-// with no exception pending.
+// The stack trace that printStackTrace writes for the throwable. When the application's code makes
+// that fail (a toString that throws), the throwable's class name and what the failure threw; empty
+// only for a null throwable. Call with no exception pending.
 std::wstring GetExceptionText(JNIEnv* env, jthrowable throwable);
 
 // java.lang.System.exit(-1). Returns only when System.exit cannot be reached or throws.
@@ -15,5 +16,5 @@ void CallSystemExit(JNIEnv* env);
 // On the Java main thread after main has returned with an exception pending: shows its stack trace
 // in the Java Exception dialog. Ignore leaves the exception pending again, so that the virtual
 // machine reports it as uncaught; Stop ends the application with exit code -1. Nothing happens when
-// no exception is pending; a trace that cannot be had counts as Ignore.
+// no exception is pending.
 void ReportUncaughtException(JNIEnv* env);

@@ -8,6 +8,7 @@
 #include "base/PathText.h"
 #include "base/Trace.h"
 #include "base/Thread.h"
+#include "base/UniqueResource.h"
 #include "base/Win32Text.h"
 #include "jvm/JavaStrings.h"
 #include "jvm/JniRef.h"
@@ -71,7 +72,7 @@ bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
         return true;
     }
     LocalRef<jclass> mainClass(env, static_cast<jclass>(env->CallObjectMethod(loader.get(), loadClass, dottedName)));
-    if (!mainClass || env->ExceptionOccurred() != nullptr) {
+    if (!mainClass || env->ExceptionCheck() == JNI_TRUE) {
         env->ExceptionClear();
         return false;
     }
@@ -79,6 +80,18 @@ bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
     env->ExceptionClear();
     return hasMain;
 }
+
+// An exclusive hold of a slim reader/writer lock for the scope.
+class SrwExclusive {
+public:
+    explicit SrwExclusive(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~SrwExclusive() { ReleaseSRWLockExclusive(&lock_); }
+    SrwExclusive(const SrwExclusive&) = delete;
+    SrwExclusive& operator=(const SrwExclusive&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
 
 }  // namespace
 
@@ -111,7 +124,7 @@ SIZE_T VmHost::DefaultStackSize() {
     return args.javaStackSize > 0 ? static_cast<SIZE_T>(args.javaStackSize) : 0;
 }
 
-DWORD VmHost::Run(const JavaStart& start) {
+MainOutcome VmHost::Run(const JavaStart& start) {
     start_ = &start;
     mainClass_ = start.mainClass;
     parkAfterMain_ = start.parkMainThread;
@@ -121,7 +134,7 @@ DWORD VmHost::Run(const JavaStart& start) {
     // executable's default; without the flag Windows would only commit that much.
     const DWORD flags = stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
     UniqueHandle thread = StartThread([this] { return JavaMainThread(); }, stackSize, flags);
-    DWORD exitCode = 1;
+    DWORD exitCode = kMainNotStarted;
     if (!thread) {
         exitCode = JavaMainThread();
     } else {
@@ -129,12 +142,16 @@ DWORD VmHost::Run(const JavaStart& start) {
         GetExitCodeThread(thread.get(), &exitCode);
     }
     start_ = nullptr;
-    return exitCode;
+    if (exitCode == kMainReturned) return MainOutcome::Returned;
+    if (exitCode == kMainThrew) return MainOutcome::Threw;
+    return MainOutcome::NotStarted;
 }
 
 DWORD VmHost::JavaMainThread() {
-    if (!CreateJavaVm()) return 1;
-    return InvokeMain() ? 0 : 1;
+    if (!CreateJavaVm()) return kMainNotStarted;
+    mainThrew_ = false;
+    if (!InvokeMain()) return kMainNotStarted;
+    return mainThrew_ ? kMainThrew : kMainReturned;
 }
 
 bool VmHost::CreateJavaVm() {
@@ -165,7 +182,10 @@ bool VmHost::CreateJavaVm() {
                             reason != 0 ? ErrorArg::StringId(reason) : ErrorArg(L"")});
         return false;
     }
-    javaVM_ = vm;
+    {
+        SrwExclusive lock(deliveryLock_);
+        javaVM_ = vm;
+    }
     jniEnv_ = static_cast<JNIEnv*>(env);
     TracePhase(L"VM created");
     if (observer_ != nullptr) observer_->VmCreated(jniEnv_);
@@ -201,7 +221,7 @@ bool VmHost::CallMain() {
     jclass mainClassRef = LoadMainClassThroughHelper();
     if (mainClassRef == nullptr) {
         // A helper that threw leaves its exception pending; FindClass gets a clean slate.
-        if (env->ExceptionOccurred() != nullptr) env->ExceptionClear();
+        if (env->ExceptionCheck() == JNI_TRUE) env->ExceptionClear();
         LocalRef<jstring> name(env, NewJavaString(env, mainClass));
         if (!name) {
             ShowFormattedError(IDS_MAIN_CLASS_LOAD_FAILED, {mainClass});
@@ -224,7 +244,7 @@ bool VmHost::CallMain() {
     TracePhase(L"main class found");
     jmethodID mainMethod = env->GetStaticMethodID(mainClassRef, "main", "([Ljava/lang/String;)V");
     if (mainMethod == nullptr) {
-        if (env->ExceptionOccurred() != nullptr) {
+        if (env->ExceptionCheck() == JNI_TRUE) {
             env->ExceptionDescribe();
         } else {
             ShowErrorBox(IDS_NO_MAIN_METHOD);
@@ -243,7 +263,8 @@ bool VmHost::CallMain() {
         TraceLine(std::wstring(L"phase main returned, exception pending: ") +
                   TraceFlag(env->ExceptionCheck() == JNI_TRUE));
     }
-    if (env->ExceptionOccurred() != nullptr) {
+    if (env->ExceptionCheck() == JNI_TRUE) {
+        mainThrew_ = true;
         events_.MainThrew();
         // Shown when asked for; an ignored or unreported exception stays pending, and the virtual
         // machine reports it when the thread detaches.
@@ -261,18 +282,107 @@ bool VmHost::FinishMainThread() {
 }
 
 void VmHost::Destroy() {
-    if (javaVM_ != nullptr) javaVM_->DestroyJavaVM();  // waits for the application's non-daemon threads
-    javaVM_ = nullptr;
+    JavaVM* vm = nullptr;
+    {
+        SrwExclusive lock(deliveryLock_);
+        vm = javaVM_;
+    }
+    if (vm != nullptr) {
+        JNIEnv* env = nullptr;
+        // Later starts are delivered for as long as the application runs: the VM is destroyed
+        // only once its non-daemon threads have ended, and deliveries stop only then.
+        if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK) JoinApplicationThreads(env);
+        {
+            SrwExclusive lock(deliveryLock_);
+            deliveriesOpen_ = false;
+            while (deliveriesInVm_ > 0) SleepConditionVariableSRW(&deliveriesLeft_, &deliveryLock_, INFINITE, 0);
+        }
+        vm->DestroyJavaVM();  // waits for the non-daemon threads that deliveries started meanwhile
+    }
+    {
+        SrwExclusive lock(deliveryLock_);
+        deliveriesOpen_ = false;
+        javaVM_ = nullptr;
+    }
     NotifyVmEnded();
+}
+
+void VmHost::JoinApplicationThreads(JNIEnv* env) {
+    // Each look-up stops at the first failure, with nothing left pending.
+    auto found = [env](bool ok) {
+        if (ok && env->ExceptionCheck() != JNI_TRUE) return true;
+        env->ExceptionClear();
+        return false;
+    };
+    LocalRef<jclass> threadClass(env, env->FindClass("java/lang/Thread"));
+    if (!found(static_cast<bool>(threadClass))) return;
+    LocalRef<jclass> mapClass(env, env->FindClass("java/util/Map"));
+    if (!found(static_cast<bool>(mapClass))) return;
+    LocalRef<jclass> collectionClass(env, env->FindClass("java/util/Collection"));
+    if (!found(static_cast<bool>(collectionClass))) return;
+    jmethodID currentThread = env->GetStaticMethodID(threadClass.get(), "currentThread", "()Ljava/lang/Thread;");
+    if (!found(currentThread != nullptr)) return;
+    jmethodID allThreads = env->GetStaticMethodID(threadClass.get(), "getAllStackTraces", "()Ljava/util/Map;");
+    if (!found(allThreads != nullptr)) return;
+    jmethodID isAlive = env->GetMethodID(threadClass.get(), "isAlive", "()Z");
+    if (!found(isAlive != nullptr)) return;
+    jmethodID isDaemon = env->GetMethodID(threadClass.get(), "isDaemon", "()Z");
+    if (!found(isDaemon != nullptr)) return;
+    jmethodID join = env->GetMethodID(threadClass.get(), "join", "()V");
+    if (!found(join != nullptr)) return;
+    jmethodID keySet = env->GetMethodID(mapClass.get(), "keySet", "()Ljava/util/Set;");
+    if (!found(keySet != nullptr)) return;
+    jmethodID toArray = env->GetMethodID(collectionClass.get(), "toArray", "()[Ljava/lang/Object;");
+    if (!found(toArray != nullptr)) return;
+    LocalRef<jobject> self(env, env->CallStaticObjectMethod(threadClass.get(), currentThread));
+    if (!found(static_cast<bool>(self))) return;
+    // Until a look finds none: a thread that is joined may have started others.
+    for (bool joined = true; joined;) {
+        joined = false;
+        LocalRef<jobject> map(env, env->CallStaticObjectMethod(threadClass.get(), allThreads));
+        if (!found(static_cast<bool>(map))) return;
+        LocalRef<jobject> keys(env, env->CallObjectMethod(map.get(), keySet));
+        if (!found(static_cast<bool>(keys))) return;
+        LocalRef<jobjectArray> threads(env, static_cast<jobjectArray>(env->CallObjectMethod(keys.get(), toArray)));
+        if (!found(static_cast<bool>(threads))) return;
+        const jsize count = env->GetArrayLength(threads.get());
+        for (jsize i = 0; i < count; ++i) {
+            LocalRef<jobject> thread(env, env->GetObjectArrayElement(threads.get(), i));
+            if (!found(static_cast<bool>(thread))) return;
+            if (env->IsSameObject(thread.get(), self.get()) == JNI_TRUE) continue;
+            const bool daemon = env->CallBooleanMethodA(thread.get(), isDaemon, nullptr) == JNI_TRUE;
+            if (!found(true)) return;
+            const bool alive = env->CallBooleanMethodA(thread.get(), isAlive, nullptr) == JNI_TRUE;
+            if (!found(true)) return;
+            if (daemon || !alive) continue;
+            env->CallVoidMethod(thread.get(), join);
+            if (!found(true)) return;
+            joined = true;
+        }
+    }
 }
 
 void VmHost::CallSecondaryMain(const std::vector<std::wstring>& arguments,
                                const std::function<void(int32_t)>& answer) {
+    JavaVM* vm = nullptr;
+    {
+        // The VM is taken only while deliveries are open, and Destroy waits for every delivery
+        // that took it before the VM goes.
+        SrwExclusive lock(deliveryLock_);
+        if (!deliveriesOpen_ || javaVM_ == nullptr) return;
+        vm = javaVM_;
+        ++deliveriesInVm_;
+    }
+    ScopeExit left([this] {
+        SrwExclusive lock(deliveryLock_);
+        --deliveriesInVm_;
+        WakeAllConditionVariable(&deliveriesLeft_);
+    });
     JNIEnv* env = nullptr;
-    if (javaVM_ == nullptr || javaVM_->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
     // The local references go before the thread detaches.
     CallSecondaryMainAttached(env, arguments, answer);
-    if (!parkAfterMain_) javaVM_->DetachCurrentThread();
+    if (!parkAfterMain_) vm->DetachCurrentThread();
 }
 
 void VmHost::CallSecondaryMainAttached(JNIEnv* env, const std::vector<std::wstring>& arguments,
@@ -281,7 +391,7 @@ void VmHost::CallSecondaryMainAttached(JNIEnv* env, const std::vector<std::wstri
     if (mainClass) {
         bool returnsInt = false;
         jmethodID method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)V");
-        if (env->ExceptionOccurred() != nullptr) env->ExceptionClear();
+        if (env->ExceptionCheck() == JNI_TRUE) env->ExceptionClear();
         if (method == nullptr) {
             method = env->GetStaticMethodID(mainClass.get(), "secondaryMain", "([Ljava/lang/String;)I");
             returnsInt = true;
@@ -297,5 +407,5 @@ void VmHost::CallSecondaryMainAttached(JNIEnv* env, const std::vector<std::wstri
             }
         }
     }
-    if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
+    if (env->ExceptionCheck() == JNI_TRUE) env->ExceptionDescribe();
 }

@@ -34,6 +34,13 @@ public:
     virtual void VmEnded() = 0;
 };
 
+// How the Java main thread ended.
+enum class MainOutcome {
+    Returned,    // main returned normally
+    Threw,       // main ended with an uncaught exception (shown and ignored, or not shown)
+    NotStarted,  // no VM, no main class or no main method: the user has been told why
+};
+
 class VmHost {
 public:
     explicit VmHost(VmEvents& events) : events_(events) {}
@@ -45,22 +52,22 @@ public:
     // after the user has been told why.
     bool Load(const std::wstring& jvmLibraryPath);
 
-    // Runs the Java main thread for `start` and waits for it: 0 when main was called and the
-    // thread has let go of the VM, 1 when the start failed (the user has been told why).
-    DWORD Run(const JavaStart& start);
+    // Runs the Java main thread for `start` and waits for it to let go of the VM.
+    MainOutcome Run(const JavaStart& start);
 
     // Set before Run; must live until the process ends.
     void SetLifetimeObserver(VmLifetimeObserver* observer) { observer_ = observer; }
 
-    // Destroys the virtual machine when one was created; waits for the application's non-daemon
-    // threads. The result is not examined.
+    // Destroys the virtual machine when one was created. Waits for the application's non-daemon
+    // threads first, then stops taking deliveries (CallSecondaryMain) and waits for those under
+    // way, then destroys the VM. The result is not examined.
     void Destroy();
 
     // Calls secondaryMain of the main class on the calling thread (attached for the call) with a
     // later start's arguments. `answer` receives the later start's exit code: at once for
     // secondaryMain(String[]) returning void (0), or the int that secondaryMain(String[]) returns.
-    // It is not called when the class, the method or the arguments cannot be had. Only after
-    // VmEvents::MainStarting.
+    // It is not called when the class, the method or the arguments cannot be had, nor once Destroy
+    // has stopped taking deliveries. Only after VmEvents::MainStarting; any thread.
     void CallSecondaryMain(const std::vector<std::wstring>& arguments, const std::function<void(int32_t)>& answer);
 
 private:
@@ -71,16 +78,28 @@ private:
     bool CallMain();
     bool FinishMainThread();
     SIZE_T DefaultStackSize();
+    void JoinApplicationThreads(JNIEnv* env);
     void CallSecondaryMainAttached(JNIEnv* env, const std::vector<std::wstring>& arguments,
                                    const std::function<void(int32_t)>& answer);
 
+    // The Java main thread's exit codes.
+    static const DWORD kMainReturned = 0;
+    static const DWORD kMainNotStarted = 1;
+    static const DWORD kMainThrew = 2;
+
     VmEvents& events_;
+    bool mainThrew_ = false;  // on the Java main thread
     VmLifetimeObserver* observer_ = nullptr;
     const JavaStart* start_ = nullptr;  // during Run
     FARPROC jniCreateJavaVM_ = nullptr;
     FARPROC jniGetDefaultJavaVMInitArgs_ = nullptr;
     FARPROC jvmFindClassFromBootLoader_ = nullptr;
-    JavaVM* javaVM_ = nullptr;
+    // The VM as the delivery threads see it, and whether they may still enter it.
+    SRWLOCK deliveryLock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE deliveriesLeft_ = CONDITION_VARIABLE_INIT;
+    JavaVM* javaVM_ = nullptr;     // guarded by deliveryLock_
+    bool deliveriesOpen_ = true;   // guarded by deliveryLock_
+    int deliveriesInVm_ = 0;       // guarded by deliveryLock_
     JNIEnv* jniEnv_ = nullptr;  // the Java main thread's
     // Copied from the start for the delivery threads, which may outlive Run.
     std::wstring mainClass_;

@@ -54,7 +54,15 @@ int32_t Launcher::Run() {
     if (!vmHost.Load(jvmLibraryPath)) return -1;
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
-    if (GatherVmOptions() && vmHost.Run(javaStart) == 0) return 0;
+    if (GatherVmOptions()) {
+        switch (vmHost.Run(javaStart)) {
+            case MainOutcome::Returned: return 0;
+            // As java.exe has it: scripts and installers see the failure. System.exit from the
+            // application's other threads still decides the code, through the VM.
+            case MainOutcome::Threw: return 1;
+            case MainOutcome::NotStarted: break;
+        }
+    }
     splash.CloseNative();
     return -1;
 }

@@ -7,6 +7,7 @@
 #include "base/ErrorBox.h"
 #include "base/FileIdentity.h"
 #include "base/Thread.h"
+#include "base/Trace.h"
 #include "base/Win32Text.h"
 #include "launcher/InstanceBlock.h"
 #include "resources/resource.h"
@@ -20,7 +21,6 @@ const wchar_t kHandOverMutexSuffix[] = L"_upr_mtx";
 // listener signals once it has copied that start's arguments. One event per start, so that a
 // signal meant for a start that died after posting can never release the next one early.
 const wchar_t kArgumentsTakenSuffix[] = L"_upr_ack";
-const wchar_t kStartedEventSuffix[] = L"_upr_evt";
 // How long a later start waits for the first instance to take its arguments.
 const DWORD kHandOverTimeoutMs = 30000;
 // How often a later start looks at the first instance while it waits for its answer.
@@ -132,7 +132,19 @@ SingleInstance::Claim SingleInstance::ClaimSlot(const std::wstring& name) {
 SingleInstance::Claim SingleInstance::SetupFirst() {
     // The process first: a later start that opens the block now knows whom to wait for.
     block_->processId = GetCurrentProcessId();
-    startedEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, (name_ + kStartedEventSuffix).c_str()));
+    // Only this process waits for them: no name, so that no one else can make, signal or block
+    // them beforehand.
+    startedEvent_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    stopping_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!startedEvent_ || !stopping_) {
+        // Without them a delivery could not wait for main: no single instance for this start.
+        if (TraceOn()) TraceLine(L"instance: no event for the start of main (error " + DecimalText(GetLastError()) +
+                                 L"): this start runs on its own");
+        startedEvent_.reset();
+        stopping_.reset();
+        ReleaseBlock();
+        return Claim::Alone;
+    }
     messageId_ = RegisterWindowMessageW(name_.c_str());
     UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (messageId_ != 0 && queueReady) {
@@ -142,6 +154,7 @@ SingleInstance::Claim SingleInstance::SetupFirst() {
     }
     if (!listenerThread_) {
         startedEvent_.reset();
+        stopping_.reset();
         ReleaseBlock();
         return Claim::Alone;
     }
@@ -218,17 +231,29 @@ DWORD SingleInstance::Listen(HANDLE queueReady) {
         UniqueHandle taken(OpenEventW(EVENT_MODIFY_STATE, FALSE, ArgumentsTakenEventName(name_, laterThreadId).c_str()));
         if (taken) SetEvent(taken.get());
         const UINT messageId = messageId_;
-        HANDLE started = startedEvent_.get();
+        HANDLE startedOrStopping[] = {startedEvent_.get(), stopping_.get()};
         const Deliver& deliver = deliver_;
-        StartThread([&deliver, started, messageId, laterThreadId, arguments = std::move(arguments)] {
-            WaitForSingleObject(started, INFINITE);
+        // Stop joins every delivery before the events and `deliver_` go.
+        UniqueHandle delivery = StartThread([&deliver, startedOrStopping, messageId, laterThreadId,
+                                             arguments = std::move(arguments)] {
+            if (WaitForMultipleObjects(2, startedOrStopping, FALSE, INFINITE) != WAIT_OBJECT_0) return 0;
             deliver(arguments, [messageId, laterThreadId](int32_t answer) {
                 PostThreadMessageW(laterThreadId, messageId, static_cast<WPARAM>(static_cast<DWORD>(answer)), 0);
             });
             return 0;
         });
+        ForgetEndedDeliveries();
+        if (delivery) deliveries_.push_back(std::move(delivery));
     }
     return 0;
+}
+
+void SingleInstance::ForgetEndedDeliveries() {
+    size_t kept = 0;
+    for (size_t i = 0; i < deliveries_.size(); ++i) {
+        if (WaitForSingleObject(deliveries_[i].get(), 0) == WAIT_TIMEOUT) deliveries_[kept++] = std::move(deliveries_[i]);
+    }
+    deliveries_.resize(kept);
 }
 
 bool SingleInstance::TakeArguments(DWORD writerThreadId, std::vector<std::wstring>& arguments) const {
@@ -257,6 +282,9 @@ bool SingleInstance::HandOver(const std::vector<std::wstring>& arguments) {
     UniqueHandle handOver(CreateMutexW(nullptr, FALSE, (name_ + kHandOverMutexSuffix).c_str()));
     UniqueHandle argumentsTaken(CreateEventW(nullptr, FALSE, FALSE, ArgumentsTakenEventName(name_, self).c_str()));
     if (!argumentsTaken) return HandOverFailed(GetLastError());
+    // One made beforehand by someone else could be signalled by them: this start would take its
+    // arguments for delivered.
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return HandOverFailed(ERROR_ALREADY_EXISTS);
     if (handOver) {
         const DWORD wait = WaitForSingleObject(handOver.get(), kHandOverTimeoutMs);
         if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) handOver.reset();  // go on unserialised
@@ -342,6 +370,12 @@ void SingleInstance::Stop() {
         }
         listenerThread_.reset();
     }
+    // The listener has ended: no delivery starts any more. Those still waiting for main give up;
+    // those in the application have been waited for when the VM stopped taking them.
+    if (stopping_) SetEvent(stopping_.get());
+    for (UniqueHandle& delivery : deliveries_) WaitForSingleObject(delivery.get(), INFINITE);
+    deliveries_.clear();
     startedEvent_.reset();
+    stopping_.reset();
     ReleaseBlock();
 }

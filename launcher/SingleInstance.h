@@ -21,7 +21,7 @@ struct InstanceBlock;
 class SingleInstance {
 public:
     // Gives a later start's arguments to the application; `answer` takes that start's exit code.
-    // Called on a thread of its own, once the application's main has started.
+    // Called on a thread of its own, once the application's main has started; Stop waits for it.
     using Deliver = std::function<void(const std::vector<std::wstring>& arguments,
                                        const std::function<void(int32_t)>& answer)>;
 
@@ -45,7 +45,8 @@ public:
     // A later start: waits for the first instance's answer or end. Its exit code.
     int32_t WaitForFirstInstance();
 
-    // Ends the listener and lets go of the shared objects.
+    // Ends the listener, waits for the delivery threads (those still waiting for main give up) and
+    // lets go of the shared objects. Call once the VM takes no more deliveries.
     void Stop();
 
 private:
@@ -62,6 +63,7 @@ private:
     bool HandOverFailed(DWORD error);
     bool TakeArguments(DWORD writerThreadId, std::vector<std::wstring>& arguments) const;
     DWORD Listen(HANDLE queueReady);
+    void ForgetEndedDeliveries();
 
     bool isFirst_ = false;
     bool isLater_ = false;
@@ -71,7 +73,9 @@ private:
     UniqueViewOfFile view_;
     InstanceBlock* block_ = nullptr;
     UniqueHandle startedEvent_;
+    UniqueHandle stopping_;  // set by Stop: deliveries that still wait for main give up
     UniqueHandle listenerThread_;
+    std::vector<UniqueHandle> deliveries_;  // the listener's delivery threads, joined by Stop
     // The first instance's own copies: the shared block can be written by any process.
     DWORD listenerThreadId_ = 0;
     UINT messageId_ = 0;

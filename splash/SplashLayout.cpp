@@ -59,3 +59,73 @@ std::wstring NativeSplashLibraryPath(const std::wstring& jvmLibraryPath) {
     if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     return folder + L"splashscreen.dll";
 }
+
+namespace {
+
+uint32_t Little16(const unsigned char* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+uint32_t Big16(const unsigned char* p) { return static_cast<uint32_t>((p[0] << 8) | p[1]); }
+uint32_t Little32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+// A signed 32-bit field's distance from zero (a BMP's height is negative for a top-down picture).
+uint32_t Magnitude32(uint32_t value) { return (value & 0x80000000u) != 0 ? 0u - value : value; }
+
+}  // namespace
+
+bool DeclaredPictureSize(const unsigned char* bytes, size_t size, uint32_t& width, uint32_t& height) {
+    width = height = 0;
+    if (bytes == nullptr) return false;
+    // BMP: the file header (14 bytes), then the info header whose size says which it is.
+    if (size >= 26 && bytes[0] == 'B' && bytes[1] == 'M') {
+        const uint32_t headerSize = Little32(bytes + 14);
+        if (headerSize == 12) {  // BITMAPCOREHEADER: 16-bit sizes
+            width = Little16(bytes + 18);
+            height = Little16(bytes + 20);
+            return true;
+        }
+        width = Magnitude32(Little32(bytes + 18));
+        height = Magnitude32(Little32(bytes + 22));
+        return true;
+    }
+    // GIF: the logical screen, which the loader allocates whatever the frames inside it.
+    if (size >= 10 && bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F') {
+        width = Little16(bytes + 6);
+        height = Little16(bytes + 8);
+        return true;
+    }
+    // JPEG: the first start-of-frame segment (C0 to CF, except C4, C8 and CC, which are tables).
+    if (size >= 4 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
+        size_t at = 2;
+        while (at + 4 <= size) {
+            if (bytes[at] != 0xFF) return false;
+            const unsigned char marker = bytes[at + 1];
+            if (marker == 0xFF) {  // fill byte
+                ++at;
+                continue;
+            }
+            if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
+                at += 2;
+                continue;
+            }
+            if (marker == 0xD9 || marker == 0xDA) return false;  // end of image, or data before any frame
+            const size_t length = Big16(bytes + at + 2);
+            if (length < 2) return false;
+            if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+                if (at + 9 > size) return false;
+                height = Big16(bytes + at + 5);
+                width = Big16(bytes + at + 7);
+                return true;
+            }
+            at += 2 + length;
+        }
+    }
+    return false;
+}
+
+bool SplashPictureSizeAccepted(const unsigned char* bytes, size_t size) {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!DeclaredPictureSize(bytes, size, width, height)) return true;
+    return width <= kMaxSplashPictureSide && height <= kMaxSplashPictureSide;
+}

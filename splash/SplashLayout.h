@@ -39,6 +39,18 @@ int32_t PixelsToHimetric(int32_t pixels, int32_t pixelsPerInch);
 // Wine's accepts it; the launcher refuses it everywhere, so a picture shows the same on both.
 bool IsPngSignature(const unsigned char* bytes, size_t size);
 
+// The largest picture side the splash takes, in pixels. The loader and the window allocate width x
+// height x 4 bytes several times over before anything shows: a tiny file that declares 20000 x 20000
+// would take gigabytes and seconds. (The launch trace names the number.)
+const uint32_t kMaxSplashPictureSide = 8192;
+
+// The pixel size a BMP, GIF or JPEG file declares in its header, read without decoding it. False
+// when the bytes are none of these or the header is cut short (the loader then decides).
+bool DeclaredPictureSize(const unsigned char* bytes, size_t size, uint32_t& width, uint32_t& height);
+
+// False for a picture whose declared size exceeds kMaxSplashPictureSide on either side.
+bool SplashPictureSizeAccepted(const unsigned char* bytes, size_t size);
+
 // The path at which a JRE keeps splashscreen.dll, from the path of its JVM library: two folders up
 // from the library (the folder that holds the library's folder), then "splashscreen.dll". Empty
 // when nothing is left of the path after the two cuts.

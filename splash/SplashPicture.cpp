@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Trace.h"
 #include "base/UniqueResource.h"
 #include "splash/SplashLayout.h"
 
@@ -73,7 +74,12 @@ bool SplashPicture::LoadFromFile(const std::wstring& path) {
 bool SplashPicture::LoadFromMemory(const void* data, uint32_t size) {
     Clear();
     if (data == nullptr || size == 0) return false;
-    if (IsPngSignature(static_cast<const unsigned char*>(data), size)) return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (IsPngSignature(bytes, size)) return false;
+    if (!SplashPictureSizeAccepted(bytes, size)) {
+        if (TraceOn()) TraceLine(L"splash: the picture declares more than 8192 pixels on a side: not shown");
+        return false;
+    }
     UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     if (!block) return false;
     void* target = GlobalLock(block.get());

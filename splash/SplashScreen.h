@@ -26,19 +26,19 @@ public:
     void Start(const SplashSettings& settings, const std::wstring& jvmLibraryPath);
 
     // Ends the own splash window and its thread; any number of times, from any thread but the
-    // splash thread. Nothing when no own splash runs.
+    // splash thread. Nothing when no own splash runs. A thread still decoding the picture is not
+    // waited for: it shows nothing and ends once the decoder returns.
     void CloseWindow();
 
     // Closes the JRE's splash, at most once.
     void CloseNative() { native_.Close(); }
 
 private:
-    static DWORD WINAPI RunSplashThread(void* parameter) noexcept;
-    void RunThread();
+    struct Shared;
+    static void RunThread(Shared& shared);
 
-    SplashSettings settings_;
     NativeSplash native_;
-    std::unique_ptr<SplashWindow> window_;
+    std::shared_ptr<Shared> shared_;  // the own splash window's, while it runs
     UniqueHandle thread_;
     DWORD threadId_ = 0;
     SRWLOCK closeLock_ = SRWLOCK_INIT;

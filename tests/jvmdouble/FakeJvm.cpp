@@ -51,7 +51,8 @@
 //   DetachCurrentThread thread=<role> pending=<exception class or none> result=N
 //   DestroyJavaVM thread=<role>
 //   splash at <main|detach|destroy>=<shown|none>  (with splash=record)
-//   warning: <misuse of JNI that a real virtual machine would not forgive>
+//   warning: <misuse of JNI that a real virtual machine would not forgive, or a local reference
+//            that ExceptionOccurred handed out and the launcher did not delete>
 //   unexpected call: <table> slot N                (then the process ends, see kUnexpectedExitBase)
 // A thread's role is "loader" (the thread that loaded this library), "creator" (the thread that
 // created the virtual machine) or "other".
@@ -426,7 +427,21 @@ jclass FAKE_JNICALL FindClass(JNIEnv*, const char* name) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
-jthrowable FAKE_JNICALL ExceptionOccurred(JNIEnv*) { return AsRef<jthrowable>(pending); }
+// As a real VM has it: each call hands out a local reference of its own, which the caller deletes.
+std::vector<FakeObject*> occurredReferences;
+
+jthrowable FAKE_JNICALL ExceptionOccurred(JNIEnv*) {
+    if (pending == nullptr) return nullptr;
+    FakeObject* reference = NewFake(Kind::Throwable, pending->name);
+    occurredReferences.push_back(reference);
+    return AsRef<jthrowable>(reference);
+}
+
+size_t UndeletedOccurredReferences() {
+    size_t count = 0;
+    for (const FakeObject* reference : occurredReferences) count += reference->deleted ? 0 : 1;
+    return count;
+}
 
 jboolean FAKE_JNICALL ExceptionCheck(JNIEnv*) { return pending != nullptr ? JNI_TRUE : JNI_FALSE; }
 
@@ -718,7 +733,12 @@ jclass BootLoaderLookup(JNIEnv* env, const char* name) {
     return AsRef<jclass>(NewFake(Kind::Class, className));
 }
 
+// Set once DestroyJavaVM has begun: a real VM past its wait for the non-daemon threads takes no new
+// thread any more.
+volatile bool destroying = false;
+
 jint FAKE_JNICALL DestroyJavaVM(JavaVM*) {
+    destroying = true;
     Record(std::string("DestroyJavaVM thread=") + ThreadRole());
     RecordSplash("destroy");
     if (Behave().lingerMs != 0) Sleep(Behave().lingerMs);
@@ -727,15 +747,22 @@ jint FAKE_JNICALL DestroyJavaVM(JavaVM*) {
 
 jint FAKE_JNICALL AttachCurrentThread(JavaVM*, void** penv, void*) {
     Record(std::string("AttachCurrentThread thread=") + ThreadRole());
+    if (destroying) Record("warning: AttachCurrentThread while the VM is being destroyed");
     if (penv != nullptr) *penv = &theEnv;
     return JNI_OK;
 }
 
 jint FAKE_JNICALL DetachCurrentThread(JavaVM*) {
     RecordSplash("detach");
+    if (UndeletedOccurredReferences() != 0) {
+        Record(Format("warning: %u local references from ExceptionOccurred not deleted",
+                      static_cast<unsigned>(UndeletedOccurredReferences())));
+    }
     const jint result = Behave().detachFails ? JNI_ERR : JNI_OK;
     Record(std::string("DetachCurrentThread thread=") + ThreadRole() +
            " pending=" + (pending != nullptr ? pending->name : std::string("none")) + Format(" result=%d", result));
+    // A pending exception belongs to its thread: it goes when the thread detaches.
+    if (result == JNI_OK) pending = nullptr;
     return result;
 }
 

@@ -99,3 +99,59 @@ TEST_CASE(IsPngSignature_EightBytes) {
     }
     CHECK_EQ(IsPngSignature(nullptr, 8), false);
 }
+
+TEST_CASE(DeclaredPictureSize_ReadFromTheHeaderAlone) {
+    // A BMP with an info header of the given size, sizes as 32-bit (or, for the core header, 16-bit)
+    // fields; RLE8 and nothing but the end-of-bitmap code after it.
+    auto bmp = [](uint32_t headerSize, int32_t width, int32_t height) {
+        std::string bytes(14 + headerSize + 2, '\0');
+        bytes[0] = 'B';
+        bytes[1] = 'M';
+        auto put32 = [&](size_t at, uint32_t value) {
+            for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        };
+        put32(14, headerSize);
+        if (headerSize == 12) {
+            bytes[18] = static_cast<char>(width & 0xFF);
+            bytes[19] = static_cast<char>((width >> 8) & 0xFF);
+            bytes[20] = static_cast<char>(height & 0xFF);
+            bytes[21] = static_cast<char>((height >> 8) & 0xFF);
+        } else {
+            put32(18, static_cast<uint32_t>(width));
+            put32(22, static_cast<uint32_t>(height));
+        }
+        bytes[bytes.size() - 1] = 1;  // 00 01: end of bitmap
+        return bytes;
+    };
+    const std::string gif = std::string("GIF89a") + std::string("\x20\x4E\x10\x00", 4) + std::string(8, '\0');
+    // SOI, an APP0 segment, a quantisation table, then SOF0 of 600 x 400 (height first).
+    const std::string jpeg = std::string("\xFF\xD8\xFF\xE0\x00\x04\x4A\x46", 8) + std::string("\xFF\xDB\x00\x03\x00", 5) +
+                             std::string("\xFF\xC0\x00\x11\x08\x01\x90\x02\x58\x03", 10);
+    const std::string progressive = std::string("\xFF\xD8\xFF\xC2\x00\x11\x08\x27\x10\x00\x10\x03", 12);
+    struct Row { const char* name; std::string bytes; bool known; uint32_t width; uint32_t height; bool accepted; };
+    const Row rows[] = {
+        {"BMP 640 x 480", bmp(40, 640, 480), true, 640, 480, true},
+        {"BMP of 20000 x 20000 in 56 bytes", bmp(40, 20000, 20000), true, 20000, 20000, false},
+        {"BMP top-down (negative height)", bmp(40, 300, -200), true, 300, 200, true},
+        {"BMP V5 header at the limit", bmp(124, 8192, 8192), true, 8192, 8192, true},
+        {"BMP one past the limit", bmp(108, 8193, 10), true, 8193, 10, false},
+        {"BMP core header", bmp(12, 9000, 5), true, 9000, 5, false},
+        {"GIF logical screen 20000 x 16", gif, true, 20000, 16, false},
+        {"JPEG after its tables", jpeg, true, 600, 400, true},
+        {"progressive JPEG 16 x 10000", progressive, true, 16, 10000, false},
+        {"JPEG without a frame", std::string("\xFF\xD8\xFF\xD9", 4), false, 0, 0, true},
+        {"BMP cut short", std::string("BM\x00\x00", 4), false, 0, 0, true},
+        {"unknown bytes", std::string("\x00\x00\x01\x00", 4), false, 0, 0, true},
+    };
+    for (const Row& row : rows) {
+        const std::wstring name(row.name, row.name + std::char_traits<char>::length(row.name));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(row.bytes.data());
+        uint32_t width = 7, height = 7;
+        CHECK_EQ_AT(name, DeclaredPictureSize(bytes, row.bytes.size(), width, height), row.known);
+        CHECK_EQ_AT(name, width, row.width);
+        CHECK_EQ_AT(name, height, row.height);
+        CHECK_EQ_AT(name, SplashPictureSizeAccepted(bytes, row.bytes.size()), row.accepted);
+        // Every cut of the header is read safely (sanitisers watch the reads).
+        for (size_t cut = 0; cut < row.bytes.size(); ++cut) SplashPictureSizeAccepted(bytes, cut);
+    }
+}

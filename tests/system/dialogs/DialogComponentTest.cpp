@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "base/ErrorBox.h"
 #include "jre/HyperlinkControl.h"
 #include "jre/JreNotFoundDialog.h"
 #include "jre/RequirementText.h"
@@ -482,10 +483,143 @@ TEST_CASE(ExceptionDialogTextsLongTracesAndResizing) {
     SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
     CHECK(WaitUntil([&] { return IsWindowVisible(grip) != FALSE; }));
 
+    // Moved to a monitor of twice the scale: Windows suggests the rectangle; the controls, the
+    // smallest size and the grip follow in the new pixels (the trace keeps its 200 x 100 more room,
+    // doubled), and a later resize keeps them so.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const LONG minimumBefore = limits.ptMinTrackSize.x;
+    GetClientRect(window, &client);
+    const LONG marginBefore = client.right - rectOf(IDC_EXCEPTION_TEXT).right;
+    GetWindowRect(window, &frame);
+    RECT suggested = {frame.left, frame.top, frame.left + 2 * (frame.right - frame.left),
+                      frame.top + 2 * (frame.bottom - frame.top)};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+    const RECT stopScaled = rectOf(IDCANCEL);
+    CHECK(std::abs((stopScaled.right - stopScaled.left) - 2 * (stopBefore.right - stopBefore.left)) <= 1);
+    CHECK(std::abs((stopScaled.bottom - stopScaled.top) - 2 * (stopBefore.bottom - stopBefore.top)) <= 1);
+    GetClientRect(window, &client);
+    CHECK(std::abs((client.right - rectOf(IDC_EXCEPTION_TEXT).right) - 2 * marginBefore) <= 2);
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    CHECK(std::abs(limits.ptMinTrackSize.x - 2 * minimumBefore) <= 1);
+    GetWindowRect(window, &frame);  // the suggested size, or the largest the screen allows
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left - 10, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    const RECT stopResized = rectOf(IDCANCEL);
+    CHECK_EQ(stopResized.right - stopResized.left, stopScaled.right - stopScaled.left);
+    CHECK_EQ(stopResized.left, stopScaled.left - 10);
+
     testsupport::PressButton(window, IDOK);
     INT_PTR stop = -2;
     CHECK(modal.Finish(stop));
     CHECK_EQ(stop, INT_PTR(0));
+}
+
+TEST_CASE(JreDialogEnterAtOpenPressesBrowse) {
+    ScriptedPicker picker;  // cancels the browser
+    JreNotFoundDialog dialog(&picker);
+    ModalThread modal([&] { return dialog.Show(nullptr, JreMessage(JvmType::Default), JvmType::Default); });
+    HWND window = modal.WaitForDialog();
+    CHECK(window != nullptr);
+    if (window == nullptr) return;
+    HWND browse = GetDlgItem(window, IDC_BROWSE);
+    CHECK(WaitUntil([&] { return modal.Focus() == browse; }));
+    // Browse has the focus and the default-button look; OK (disabled) has neither.
+    CHECK_EQ(GetWindowLongPtrW(browse, GWL_STYLE) & BS_TYPEMASK, LONG_PTR(BS_DEFPUSHBUTTON));
+    CHECK_EQ(GetWindowLongPtrW(GetDlgItem(window, IDOK), GWL_STYLE) & BS_TYPEMASK, LONG_PTR(BS_PUSHBUTTON));
+    modal.PressKey(window, VK_RETURN);
+    CHECK(WaitUntil([&] { return !picker.title.empty(); }));
+    CHECK(modal.running());
+    modal.PressKey(window, VK_ESCAPE);
+    INT_PTR result = 0;
+    CHECK(modal.Finish(result));
+    CHECK_EQ(result, INT_PTR(IDCANCEL));
+}
+
+TEST_CASE(JreDialogRequirementTextsFitTheirControl) {
+    // Every requirement of the string table, with versions of a realistic length, for both JVM types.
+    const JavaVersion open = JavaVersion::OpenMaximum();
+    const JavaVersion low = ParseJavaVersion(L"1.8.0.202", kVersionFillMinimum);
+    const JavaVersion high = ParseJavaVersion(L"21.0.10.7", kVersionFillMaximum);
+    struct Bounds { JavaVersion minimum; JavaVersion maximum; };
+    const Bounds bounds[] = {{JavaVersion(), open}, {JavaVersion(), high}, {low, open}, {low, low}, {low, high}};
+    for (const JvmType type : {JvmType::Default, JvmType::Server}) {
+        for (const Bounds& bound : bounds) {
+            const std::wstring message = ComposeJreNotFoundMessage(bound.minimum, bound.maximum, type, LoadResourceString);
+            ScriptedPicker picker;
+            JreNotFoundDialog dialog(&picker);
+            ModalThread modal([&] { return dialog.Show(nullptr, message, type); });
+            HWND window = modal.WaitForDialog();
+            CHECK_EQ_AT(message, window != nullptr, true);
+            if (window == nullptr) continue;
+            // Measured as the static control draws it: its font, its width, words wrapped.
+            HWND text = GetDlgItem(window, IDC_JRE_MESSAGE);
+            RECT client = {};
+            GetClientRect(text, &client);
+            HDC dc = GetDC(text);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(text, WM_GETFONT, 0, 0)));
+            RECT needed = {0, 0, client.right, 0};
+            DrawTextW(dc, message.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+            SelectObject(dc, old);
+            ReleaseDC(text, dc);
+            CHECK_EQ_AT(message, needed.bottom <= client.bottom, true);
+            CHECK_EQ_AT(message, testsupport::WindowText(text), message);
+            // The link below the text does not cover it.
+            RECT textRect = {};
+            RECT linkRect = {};
+            GetWindowRect(text, &textRect);
+            GetWindowRect(GetDlgItem(window, IDC_DOWNLOAD_LINK), &linkRect);
+            CHECK_EQ_AT(message, linkRect.top >= textRect.bottom, true);
+            testsupport::PressButton(window, IDCANCEL);
+            INT_PTR result = 0;
+            CHECK_EQ_AT(message, modal.Finish(result), true);
+        }
+    }
+}
+
+TEST_CASE(ErrorBoxShowsWithoutItsOwnerOnceTheOwnerIsGone) {
+    // A window destroyed between the look at it and the box, as a splash closed from outside.
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CHECK(gone != nullptr);
+    DestroyWindow(gone);
+    ModalThread modal([&] { return static_cast<INT_PTR>(ShowErrorBox(gone, std::wstring(L"the owner is gone"))); });
+    HWND box = modal.WaitForDialog(5000);
+    CHECK(box != nullptr);
+    if (box != nullptr) testsupport::PressButton(box, IDOK);
+    INT_PTR result = 0;
+    CHECK(modal.Finish(result));
+    CHECK_EQ(result, INT_PTR(IDOK));
+}
+
+namespace {
+
+HRESULT apartmentDuringOpen = E_FAIL;
+
+// Asks for the apartment the link's opening runs in: S_FALSE when COM is already initialised
+// apartment-threaded on the thread.
+bool RecordApartment(const std::wstring&) {
+    apartmentDuringOpen = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(apartmentDuringOpen)) CoUninitialize();
+    return true;
+}
+
+}  // namespace
+
+TEST_CASE(LinkIsOpenedWithComOnTheThread) {
+    // On a thread of its own, as the dialog's: nothing has initialised COM there.
+    HRESULT after = E_FAIL;
+    ModalThread opener([&] {
+        const bool opened = OpenLinkTarget(L"https://www.java.com", &RecordApartment);
+        after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);  // the call left the thread as it was
+        if (SUCCEEDED(after)) CoUninitialize();
+        return static_cast<INT_PTR>(opened);
+    });
+    INT_PTR opened = 0;
+    CHECK(opener.Finish(opened));
+    CHECK_EQ(opened, INT_PTR(1));
+    CHECK_EQ(apartmentDuringOpen, S_FALSE);
+    CHECK_EQ(after, S_OK);
 }
 
 // Not a check: the pictures for the README (tools/screenshots.sh).

@@ -3,6 +3,9 @@
 // codes, and no dialog without "Failure Check" or for an exception on another thread.
 #include <windows.h>
 
+#include <cstdio>
+#include <cwchar>
+
 #include "tests/framework/Check.h"
 #include "tests/system/java/JavaFixture.h"
 
@@ -49,7 +52,8 @@ struct ExceptionAnswer {
 TEST_CASE(ExceptionFromMainAnsweredEachWay) {
     struct Row { const wchar_t* name; const wchar_t* failureCheck; Answer answer; DWORD exitCode; };
     const Row rows[] = {
-        {L"Ignore: the worker thread finishes", L"Yes", Answer::Ignore, 0},
+        // Ignore: the worker thread finishes, and the process ends with 1 as java.exe's does.
+        {L"Ignore: the worker thread finishes", L"Yes", Answer::Ignore, 1},
         {L"Stop", L"yes", Answer::Stop, kFailed},
         {L"Escape", L"YES", Answer::Escape, kFailed},
         {L"close box", L"Yes", Answer::CloseBox, kFailed},
@@ -81,11 +85,13 @@ TEST_CASE(ExceptionFromMainAnsweredEachWay) {
 }
 
 TEST_CASE(NoDialogWithoutFailureCheckOrFromOtherThreads) {
-    struct Row { const wchar_t* name; const wchar_t* failureCheck; const wchar_t* argument; const wchar_t* output; };
+    // An exception that ended main makes the exit code 1 (as java.exe has it), one on another
+    // thread does not.
+    struct Row { const wchar_t* name; const wchar_t* failureCheck; const wchar_t* argument; const wchar_t* output; DWORD exitCode; };
     const Row rows[] = {
-        {L"no Failure Check", L"", L"main", L"worker finished"},
-        {L"Failure Check No", L"No", L"main", L"worker finished"},
-        {L"another thread throws", L"Yes", L"other-thread", L"main returned"},
+        {L"no Failure Check", L"", L"main", L"worker finished", 1},
+        {L"Failure Check No", L"No", L"main", L"worker finished", 1},
+        {L"another thread throws", L"Yes", L"other-thread", L"main returned", 0},
     };
     for (const Row& row : rows) {
         JavaApp app(L"exception-no-dialog");
@@ -97,7 +103,61 @@ TEST_CASE(NoDialogWithoutFailureCheckOrFromOtherThreads) {
         const JavaRun run = app.Run({row.argument});
         CHECK_EQ_AT(row.name, run.result.timedOut, false);
         CHECK_EQ_AT(row.name, run.result.boxes.size(), size_t(0));
-        CHECK_EQ_AT(row.name, run.result.exitCode, DWORD(0));
+        CHECK_EQ_AT(row.name, run.result.exitCode, row.exitCode);
         CHECK_EQ_AT(row.name, Contains(run.output, row.output), true);
+    }
+}
+
+// Run with Java 17, whose default charset is the ANSI code page: texts that the dialog must show
+// whole and at once, whatever the application's exception holds.
+TEST_CASE(ExceptionTextsOfAnyKindAndSize) {
+    auto unixMs = [] {
+        FILETIME now = {};
+        GetSystemTimeAsFileTime(&now);
+        const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        return static_cast<long long>((ticks - 116444736000000000ULL) / 10000);
+    };
+    struct Row { const wchar_t* name; std::vector<std::wstring> arguments; Answer answer; DWORD exitCode; };
+    const Row rows[] = {
+        {L"characters outside the code page", {L"unicode"}, Answer::Ignore, 1},
+        {L"toString that throws", {L"bad-to-string"}, Answer::Ignore, 1},
+        {L"a message of ten million characters", {L"long", L"10000000"}, Answer::Stop, kFailed},
+    };
+    for (const Row& row : rows) {
+        JavaApp app(L"exception-texts");
+        REQUIRE_APP(app);
+        JavaIni ini;
+        ini.mainClass = L"probe.Throw";
+        ini.failureCheck = L"yes";
+        CHECK(app.WriteIni(ini));
+        ExceptionAnswer answer;
+        answer.answer = row.answer;
+        long long shownAt = 0;
+        const JavaRun run = app.Run(row.arguments, {}, [&](const WindowInfo& box) {
+            if (shownAt == 0) shownAt = unixMs();
+            return answer(box);
+        });
+        CHECK_EQ_AT(row.name, run.result.timedOut, false);
+        CHECK_EQ_AT(row.name, run.result.boxes.size(), size_t(1));
+        CHECK_EQ_AT(row.name, run.result.exitCode, row.exitCode);
+        const std::wstring& trace = answer.trace;
+        if (row.arguments[0] == L"unicode") {
+            CHECK_EQ_AT(row.name, trace.rfind(L"java.lang.IllegalStateException: emoji \U0001F600 han \u4e2d\u6587\r\n", 0),
+                        size_t(0));
+        } else if (row.arguments[0] == L"bad-to-string") {
+            CHECK_EQ_AT(row.name, trace.rfind(L"probe.Throw$BadToString\r\n", 0), size_t(0));
+            CHECK_EQ_AT(row.name, Contains(trace, L"printStackTrace threw java.lang.IllegalStateException: toString refuses"), true);
+        } else {
+            // The dialog within two seconds of the throw, with the beginning of the text and how
+            // much was left out.
+            const size_t at = run.output.find(L"throwing at ");
+            CHECK_EQ_AT(row.name, at != std::wstring::npos, true);
+            const long long thrownAt = at == std::wstring::npos ? 0 : std::wcstoll(run.output.c_str() + at + 12, nullptr, 10);
+            std::printf("dialog %lld ms after the throw\n", shownAt - thrownAt);
+            CHECK_EQ_AT(row.name, shownAt - thrownAt < 2000, true);
+            CHECK_EQ_AT(row.name, trace.rfind(L"java.lang.IllegalStateException: xxxxxxxx", 0), size_t(0));
+            CHECK_EQ_AT(row.name, trace.size() < 100100, true);
+            CHECK_EQ_AT(row.name, Contains(trace, L"more characters of the text are not shown]"), true);
+        }
     }
 }

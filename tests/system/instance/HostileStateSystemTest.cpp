@@ -210,3 +210,30 @@ TEST_CASE(hostile_SquattersDoNotCaptureTheStart) {
         StopFirst(app, first);
     }
 }
+
+TEST_CASE(hostile_StartedEventNameTakenBeforehand) {
+    // Another program holds an object under the name of the event that lets deliveries wait for
+    // main. A later start that comes before main still waits for it and gets its answer.
+    AppFixture app(L"started-squat", kIntApp, kSingle);
+    CHECK(app.ok());
+    const std::wstring name = InstanceName(app.exe());
+    Launched squatter = StartIntruder(name, {L"squat-started", name});
+    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, (name + L"_test_release").c_str()));
+    LaunchPlan plan;
+    plan.arguments = {L"early"};
+    plan.suspended = true;
+    Launched early = app.Start(plan);
+    Launched first = app.Start({L"stay", L"first"});
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (!WaitForListener(app.exe(), 0) && GetTickCount64() < deadline) {
+    }
+    early.Resume();
+    const ExitResult end = early.Finish(30000);
+    CHECK_EQ(end.timedOut, false);
+    CHECK_EQ(end.exitCode, 41u);
+    CHECK_EQ(app.WaitForSecondaryLines(1), true);
+    CHECK_EQ(app.SecondaryLines(), std::vector<std::string>{Describe({L"early"})});
+    StopFirst(app, first);
+    SetEvent(release.get());
+    squatter.Terminate(0);
+}

@@ -14,6 +14,9 @@
 //   InstanceIntruder squat        NAME SIZE      create the block (SIZE bytes, zero-filled) before
 //                                                any launcher and keep it until NAME_test_release
 //                                                is set (at most 120 s)
+//   InstanceIntruder squat-started NAME          create a mutex under the name a first instance
+//                                                once gave its started event (NAME_upr_evt) and
+//                                                keep it until NAME_test_release is set
 //   InstanceIntruder fake-first   NAME PID ANSWER RECORD
 //                                                create the block as a first instance with process
 //                                                id PID ("self" for its own), take one hand-over,
@@ -122,6 +125,16 @@ int Squat(const std::wstring& name, const std::wstring& size) {
     return 0;
 }
 
+int SquatStarted(const std::wstring& name) {
+    HANDLE squat = CreateMutexW(nullptr, FALSE, (name + L"_upr_evt").c_str());
+    if (squat == nullptr) return 2;
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, (name + L"_test_release").c_str());
+    SignalReady(name);
+    WaitForSingleObject(release, 120000);
+    CloseHandle(squat);
+    return 0;
+}
+
 // Overwrites the first instance's listener thread and message in the block with values of its own.
 int Scribble(const std::wstring& name) {
     HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str());
@@ -190,6 +203,7 @@ int wmain() {
     if (command == L"hold") return Hold(name);
     if (command == L"squat" && count >= 4) return Squat(name, argv[3]);
     if (command == L"scribble") return Scribble(name);
+    if (command == L"squat-started") return SquatStarted(name);
     if (command == L"fake-first" && count >= 6) return FakeFirst(name, argv[3], argv[4], argv[5]);
     return 1;
 }

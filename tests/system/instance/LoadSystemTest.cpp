@@ -150,3 +150,56 @@ TEST_CASE(load_FiveHundredHandOvers) {
     CHECK_EQ(app.MainRecords().size(), size_t(1));
     StopFirst(app, first);
 }
+
+// A stream of later starts while the first instance ends, by System.exit in one round and by
+// main's return in the next: 20 rounds of 10. No process may crash or hang. Each later start gets
+// its answer, or is told: the first instance's exit code (it took the arguments but ended before
+// answering), -1 after its box (it could not hand over), or it runs on its own once the first
+// instance has gone (0).
+TEST_CASE(load_LaterStartsWhileTheFirstEnds) {
+    AppFixture app(L"teardown", kIntApp, L"Single Instance=yes\r\n");
+    CHECK(app.ok());
+    const int kRounds = 20, kStream = 10;
+    int answered = 0, told = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::wstring context = L"round " + std::to_wstring(round);
+        const bool exits = round % 2 == 0;
+        const DWORD firstCode = exits ? 7 : 0;
+        DeleteFileW(app.path(L"stop").c_str());
+        // Wine gives process ids again: a record main-<pid>.txt of an earlier round could be
+        // written over instead of added to.
+        for (const std::wstring& record : FilesMatching(app.folder(), L"main-*.txt")) DeleteFileW(app.path(record).c_str());
+        Launched first = app.Start({exits ? L"stay" : L"sleep=1500", L"first"});
+        CHECK_EQ_AT(context, app.WaitForMainRecords(1), true);
+        if (!exits) Sleep(1000);  // the stream runs over main's return
+        std::vector<Launched> stream;
+        for (int i = 0; i < kStream; ++i) {
+            if (exits && i == kStream / 2) app.Stop(static_cast<int>(firstCode));
+            stream.push_back(StartLater(app, 1000 + round * kStream + i));
+            Sleep(60);
+        }
+        const testsupport::ExitResult end = first.Finish(60000);
+        CHECK_EQ_AT(context, end.timedOut, false);
+        CHECK_EQ_AT(context, end.exitCode, firstCode);
+        for (int i = 0; i < kStream; ++i) {
+            const int start = 1000 + round * kStream + i;
+            const testsupport::ExitResult later = stream[i].Finish(60000);
+            const std::wstring at = context + L" start " + std::to_wstring(start);
+            CHECK_EQ_AT(at, later.timedOut, false);
+            const bool answer = later.exitCode == static_cast<DWORD>(start);
+            const bool tellsFirst = later.exitCode == firstCode || later.exitCode == 0;
+            const bool failedWithBox = later.exitCode == kFailed && !stream[i].boxes.empty();
+            if (!answer && !tellsFirst && !failedWithBox) {
+                std::printf("%s: exit code 0x%08lx, %zu boxes; its trace:\n%s\n", check::Narrow(at).c_str(),
+                            static_cast<unsigned long>(later.exitCode), stream[i].boxes.size(),
+                            ReadText(TracePath(app, start)).c_str());
+            }
+            CHECK_EQ_AT(at, answer || tellsFirst || failedWithBox, true);
+            answered += answer ? 1 : 0;
+            told += answer ? 0 : 1;
+        }
+        // Any start that ran on its own has ended too: the next round begins with no instance.
+        CHECK_EQ_AT(context, WaitForListener(app.exe(), 0), false);
+    }
+    std::printf("%d later starts answered, %d told\n", answered, told);
+}

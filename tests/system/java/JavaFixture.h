@@ -119,7 +119,8 @@ struct JavaRun {
 // "JRE Path"; System.out and System.err go to out.txt and err.txt in that folder.
 class JavaApp {
 public:
-    explicit JavaApp(const std::wstring& testName) : launcher_(testName) {
+    explicit JavaApp(const std::wstring& testName, const std::wstring& exeName = L"Marlwick 64.exe")
+        : launcher_(testName, exeName) {
         testsupport::MakeFolders(lib());
         jarCopied_ = testsupport::CopyThroughMemory(ProbeJar(), JoinPath(lib(), L"probe.jar"));
     }

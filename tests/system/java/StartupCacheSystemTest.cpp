@@ -31,7 +31,8 @@ std::wstring ReadText(const std::wstring& path) {
 // A Java application whose runs see their own %LOCALAPPDATA% and write a launch trace.
 class CacheApp {
 public:
-    explicit CacheApp(const std::wstring& testName) : app_(testName), local_(app_.path(L"local")) {
+    explicit CacheApp(const std::wstring& testName, const std::wstring& exeName = L"Marlwick 64.exe")
+        : app_(testName, exeName), local_(app_.path(L"local")) {
         testsupport::MakeFolders(local_);
     }
     JavaApp& app() { return app_; }
@@ -228,6 +229,7 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
         const wchar_t* classPath;
         const wchar_t* localAppData;     // empty: the test's own
         const wchar_t* traced;           // in the trace; empty: no cache line at all
+        const wchar_t* exeName = L"Marlwick 64.exe";
     };
     const Row rows[] = {
         {L"key says no", L"", L"no", L"\\lib\\*.jar", L"", L""},
@@ -237,9 +239,11 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
         {L"folder on the class path", L"", L"yes", L"\\lib\\*.jar;\\lib", L"", L"the class path holds a folder"},
         {L"no LOCALAPPDATA folder", L"", L"yes", L"\\lib\\*.jar", L"Q:\\nowhere", L"cannot be made"},
         {L"LOCALAPPDATA outside the code page", L"", L"yes", L"\\lib\\*.jar", L"C:\\\x4E2D\x6587", L"as it is"},
+        // The VM would put its process id for %p in the cache's name, where no clean-up finds it.
+        {L"executable named with %p", L"", L"yes", L"\\lib\\*.jar", L"", L"as it is", L"App%p 64.exe"},
     };
     for (const Row& row : rows) {
-        CacheApp cache(L"cache_none");
+        CacheApp cache(L"cache_none", row.exeName);
         REQUIRE_APP(cache.app());
         JavaIni ini;
         ini.classPath = row.classPath;

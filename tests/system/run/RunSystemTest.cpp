@@ -472,8 +472,9 @@ TEST_CASE(EndOfTheRun) {
     const Row rows[] = {
         {L"", 0, "thread=creator pending=none result=0", true},
         {L"detach=fail", kFailed, "thread=creator pending=none result=-1", true},
-        // An uncaught exception without "Failure Check": nothing shown, the thread ends as usual.
-        {L"main=throw", 0, "thread=creator pending=java/lang/RuntimeException result=0", true},
+        // An uncaught exception without "Failure Check": nothing shown, the thread ends as usual,
+        // and the process ends with 1, as java.exe's does.
+        {L"main=throw", 1, "thread=creator pending=java/lang/RuntimeException result=0", true},
         // System.exit ends the process inside the VM, after the launcher's exit hook returned.
         {L"main=exit:3", 3, nullptr, false},
         {L"main=exit:-2", 0xFFFFFFFE, nullptr, false},
@@ -510,6 +511,55 @@ TEST_CASE(HeapPercentagesFitTheProcess) {
         CHECK_EQ_AT(parameters, heap[0].substr(heap[0].find(' ') + 1), std::string("reserved=yes"));
         if (LauncherIsX86()) CHECK_EQ_AT(parameters, std::stoull(heap[0]) <= 1536ull << 20, true);
     }
+}
+
+// A single-instance first instance whose VM takes 3 s to go after main (DestroyJavaVM lingers):
+// a later start that comes then is not delivered into the ending VM, and is told the first
+// instance's exit code.
+TEST_CASE(LaterStartWhileTheVmEnds) {
+    Setup setup;
+    setup.application = L"Single Instance=yes\r\n";
+    LauncherFixture launcher(L"end-handover");
+    CHECK(launcher.ok());
+    const std::wstring jreHome = launcher.path(L"Java Home");
+    CHECK(LayOutJre(setup, jreHome));
+    CHECK(launcher.WriteIni(IniText(setup, jreHome)));
+    CHECK(WriteFileBytes(launcher.path(L"app.jar"), ""));
+    const std::wstring logPath = launcher.path(L"fake-jvm.log");
+    StartOptions options;
+    options.executable = launcher.exe();
+    options.commandLine = QuoteCommandLine({launcher.exe()});
+    options.workingDirectory = launcher.folder();
+    options.environment = EnvironmentMode::InheritWithOverrides;
+    options.variables = {L"MARLWICK_FAKE_JVM=linger=3000", L"MARLWICK_FAKE_JVM_LOG=" + logPath,
+                         L"APPDATA=" + launcher.path(L"AppData")};
+    Process first = Process::Start(options);
+    CHECK(first.started());
+    auto destroying = [&] {
+        std::string bytes;
+        return ReadFileBytes(logPath, bytes) && bytes.find("DestroyJavaVM") != std::string::npos;
+    };
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (!destroying() && GetTickCount64() < deadline) Sleep(20);
+    CHECK(destroying());
+    StartOptions later = options;
+    later.commandLine = QuoteCommandLine({launcher.exe(), L"later"});
+    later.variables[1] = L"MARLWICK_FAKE_JVM_LOG=" + launcher.path(L"later.log");
+    const RunResult laterRun = RunAnswering(later, 60000);
+    const ExitResult firstEnd = first.WaitForExit(30000);
+    CHECK_EQ(firstEnd.timedOut, false);
+    CHECK_EQ(firstEnd.exitCode, DWORD(0));
+    CHECK_EQ(laterRun.timedOut, false);
+    // Told: the first instance's exit code, or -1 after its box when the hand-over itself failed.
+    CHECK(laterRun.exitCode == 0 || (laterRun.exitCode == kFailed && !laterRun.boxes.empty()));
+    std::string bytes;
+    ReadFileBytes(logPath, bytes);
+    const std::vector<std::string> log = SplitLines(bytes);
+    std::vector<std::string> warnings;
+    for (const std::string& line : log) {
+        if (line.rfind("warning: ", 0) == 0) warnings.push_back(line);
+    }
+    CHECK_EQ(warnings, std::vector<std::string>{});
 }
 
 // ---------------------------------------------------------------------------------------------

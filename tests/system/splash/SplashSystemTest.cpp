@@ -3,6 +3,8 @@
 // splashscreen.dll double that records its calls, then through the real runtime's library.
 #include <windows.h>
 
+#include <cstdio>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -359,6 +361,42 @@ TEST_CASE(UnusablePictureOrSwitchShowsNoSplash) {
     CHECK(app.WriteIni(ini));
     const Outcome shown = app.Run(L"delay=700;splash=record", {L"-NoSplash"});
     CHECK_EQ(shown.Has("splash at main=shown"), true);
+}
+
+// A picture of a few bytes that declares 20000 x 20000 pixels (RLE8, nothing but the end code):
+// refused before it is decoded, so the start goes on at once and its end is not held up.
+TEST_CASE(HugeDeclaredPictureIsRefusedAtOnce) {
+    SplashApp app(L"splash-huge");
+    CHECK(app.ok());
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    const char rle[] = {0, 1};  // end of bitmap
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info + 256 * 4;
+    file.bfSize = file.bfOffBits + sizeof rle;
+    info.biSize = sizeof info;
+    info.biWidth = 20000;
+    info.biHeight = 20000;
+    info.biPlanes = 1;
+    info.biBitCount = 8;
+    info.biCompression = BI_RLE8;
+    info.biSizeImage = sizeof rle;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(256 * 4, '\0');
+    bytes.append(rle, sizeof rle);
+    CHECK(WriteFileBytes(app.path(L"huge.bmp"), bytes));
+    SplashIni ini;
+    ini.image = L"huge.bmp";
+    CHECK(app.WriteIni(ini));
+    const ULONGLONG before = GetTickCount64();
+    const Outcome run = app.Run(L"splash=record");
+    const ULONGLONG elapsed = GetTickCount64() - before;
+    std::printf("start to end with the huge picture: %llu ms\n", static_cast<unsigned long long>(elapsed));
+    CHECK_EQ(run.exitCode, 0u);
+    CHECK_EQ(run.splash.seen, false);
+    CHECK_EQ(run.Has("splash at main=none"), true);
+    CHECK(elapsed < 3000);
 }
 
 // The window stays up to main and goes when main has returned (before the virtual machine is
