@@ -222,21 +222,25 @@ def build_wxs(options, version, tree, source_of):
         for file in files:
             ET.SubElement(component, "File", Id=new_id("f"), Name=file,
                           Source=source_of(os.path.join(options["app"], relative, file)))
-        if relative != "" and not files:
+        # A folder of its own for an empty one, and for one with sub-folders: Windows Installer
+        # removes those after all files, deepest first (Wine leaves a folder whose files went
+        # before its sub-folders' files otherwise). Folders in the user's profile are also removed
+        # explicitly; a folder that holds files the package did not install stays.
+        if not files or folders:
             ET.SubElement(component, "CreateFolder")
-        # Folders in the user's profile are removed explicitly (files the launcher did not install
-        # keep their folder).
         ET.SubElement(component, "RemoveFolder", Id=new_id("r"), On="uninstall")
 
-    # The Start-menu shortcut and the association; their component's key is a registry value
-    # (HKMU: the user's hive per user, the machine's per machine).
+    # The Start-menu shortcut and the association; their component's key is a registry value in
+    # the user's hive per user, the machine's per machine (wixl writes HKMU as a root that
+    # Windows Installer does not know).
+    root = "HKLM" if options["per_machine"] else "HKCU"
     menu = ET.SubElement(target, "Directory", Id="ProgramMenuFolder")
     shortcut = ET.SubElement(menu, "Component", Id="shortcut", Guid=component_guid("shortcut"), Win64=win64)
     feature_refs.append("shortcut")
     ET.SubElement(shortcut, "Shortcut", Id="menu", Name=name, Target=f"[#{exe_id}]", WorkingDirectory="INSTALLDIR",
                   Icon="app.ico", Description=name)
     key = formatted(f"Software\\{company}\\{name}")
-    ET.SubElement(shortcut, "RegistryValue", Root="HKMU", Key=key, Name="Install Folder", Type="string",
+    ET.SubElement(shortcut, "RegistryValue", Root=root, Key=key, Name="Install Folder", Type="string",
                   Value="[INSTALLDIR]", KeyPath="yes")
     for extension, description in options["associate"]:
         program = prog_id(name, extension[1:])
@@ -245,7 +249,7 @@ def build_wxs(options, version, tree, source_of):
                   (classes + program + "\\DefaultIcon", f"[#{exe_id}],0"),
                   (classes + program + "\\shell\\open\\command", f'"[#{exe_id}]" "%1"')]
         for registry_key, value in values:
-            ET.SubElement(shortcut, "RegistryValue", Root="HKMU", Key=registry_key, Type="string",
+            ET.SubElement(shortcut, "RegistryValue", Root=root, Key=registry_key, Type="string",
                           Value=value or program)
     feature = ET.SubElement(product, "Feature", Id="Complete", Level="1", Title=name)
     for component_id in feature_refs:
