@@ -122,6 +122,8 @@ def check(options):
     problem = file_name_problem(options["name"])
     if problem:
         fail(f'the name "{options["name"]}" {problem}')
+    if not options["company"].strip():
+        fail("an installer names its publisher: --company is empty")
     if options.get("arch") not in (None, "x64", "x86"):
         fail(f'--arch "{options["arch"]}" is not x64 or x86')
     code = options.get("upgrade_code")
@@ -180,7 +182,7 @@ def build_wxs(options, version, tree, source_of):
     ET.SubElement(product, "Package", InstallerVersion="500", Compressed="yes",
                   InstallScope="perMachine" if options["per_machine"] else "perUser",
                   Description=f"{name} {options['version']}")
-    ET.SubElement(product, "MajorUpgrade", DowngradeErrorMessage=f"A newer version of {name} is already installed.")
+    ET.SubElement(product, "MajorUpgrade", DowngradeErrorMessage=f"A newer version of {formatted(name)} is already installed.")
     # The same first three numbers: an MSI cannot tell 2.1.0.7 from 2.1.0.8, so the one installed
     # last replaces the other instead of both being installed side by side.
     # (wixl 0.101 ignores IncludeMaximum: the range ends before the next three numbers instead.)
@@ -274,13 +276,12 @@ def main(arguments):
     with tempfile.TemporaryDirectory() as work:
         # wixl expands $(...) in every value and looks sources up by name: each source is reached
         # through a link of a plain name, and each $ in a value is written as a variable holding it.
-        links = {}
+        links = []
 
         def source_of(path):
-            link = "s%d" % len(links)
-            os.symlink(os.path.abspath(path), os.path.join(work, link))
-            links[link] = path
-            return link
+            links.append("s%d" % len(links))
+            os.symlink(os.path.abspath(path), os.path.join(work, links[-1]))
+            return links[-1]
 
         wix = build_wxs(options, version, tree, source_of)
         text = ET.tostring(wix, encoding="unicode").replace("$", "$(var.Dollar)")

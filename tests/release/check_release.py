@@ -206,6 +206,7 @@ with tempfile.TemporaryDirectory() as tmp:
         ("installer version too large", ["--msi", "--app", app, "--version", "2.256"], "at most 255.255.65535"),
         ("installer major version too large", ["--msi", "--app", app, "--version", "256"], "at most 255.255.65535"),
         ("--msi without --app", ["--msi"], "needs --app"),
+        ("installer without a publisher", ["--msi", "--app", app, "--company", ""], "--company is empty"),
         ("--app without --msi", ["--app", app], "add --msi"),
         ("folder without the INI", ["--msi", "--app", no_ini], "holds no"),
         ("extension without a dot", ["--msi", "--app", app, "--associate", "zoe", "Zoë"], "an extension is"),
