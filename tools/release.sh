@@ -125,6 +125,7 @@ else
 fi
 if [ -n "$jar" ]; then
   [ -f "$jar" ] || fail "--jar $jar: no such file"
+  [ "$(head -c 4 "$jar" | od -An -tx1 | tr -d ' \n')" = 504b0304 ] || fail "--jar $jar: not a jar (zip) archive"
 fi
 if [ -n "$pfx" ] || [ -n "$password_file" ] || [ -n "$timestamp" ]; then
   [ -n "$pfx" ] || fail "--sign-password-file and --timestamp belong to --sign"

@@ -211,6 +211,7 @@ with tempfile.TemporaryDirectory() as tmp:
         ("folder without the INI", ["--msi", "--app", no_ini], "holds no"),
         ("extension without a dot", ["--msi", "--app", app, "--associate", "zoe", "Zoë"], "an extension is"),
         ("upgrade code not a GUID", ["--msi", "--app", app, "--upgrade-code", "1234"], "not a GUID"),
+        ("--jar not a jar", ["--jar", os.path.join(tmp, "cert.pem")], "not a jar"),
         # Signing: checked before the build; a failure later leaves nothing either.
         ("wrong password", built + ["--sign", pfx, "--sign-password-file", wrong], "cannot open it"),
         ("missing certificate", built + ["--sign", os.path.join(tmp, "none.pfx"), "--sign-password-file", password],
