@@ -28,24 +28,15 @@ run="$here/../wine/run.sh"
 name="Acme Tool" company='Acme "Q" Ltd'
 top="$WINEPREFIX/drive_c/marlwick-installer-$$"
 top_windows="C:\\marlwick-installer-$$"
-mkdir -p "$top/app/lib" "$top/out"
+mkdir -p "$top/app" "$top/out"
+trap 'rm -rf "$top"' EXIT
 failures=0
 check() {  # check LABEL COMMAND...
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
 contains() { grep -qaF -- "$2" <<<"$1"; }
 
-# The application folder: its INI, the probe jar, the runtime, an empty folder, names with spaces
-# and letters beyond ASCII.
-cp "$probe" "$top/app/lib/probe.jar"
-cp -rL "$runtime" "$top/app/jre64"
-mkdir -p "$top/app/empty folder" "$top/app/docs" "$top/app/données"
-echo notes >"$top/app/docs/read me.txt"
-echo é >"$top/app/données/é.txt"
-printf '[Product Information]\r\nProduct Name=%s\r\nProduct Code=installer-%s\r\n[Java Runtime Environment]\r\nMain Class=probe.Report\r\n[Class Path]\r\nClass Path=\\lib\\probe.jar\r\n[Application]\r\nOutput File=%s\\out\\out.txt\r\n' \
-  "$name" "$$" "$top_windows" >"$top/app/$name 64.ini"
-
-release_msi() {  # release_msi VERSION DIR: the x64 installer of this version, copied to DIR.msi
+release_msi() {  # release_msi VERSION TARGET [OPTIONS...]: the x64 installer of this version, copied to TARGET
   local version=$1 target=$2 output
   output=$("$release" --out "$top/dist-$version" --win64-exe "$launcher" --win32-exe "$launcher" --name "$name" \
              --version "$version" --company "$company" --icon "$icon" --msi --app "$top/app" "${@:3}" 2>&1)
@@ -73,7 +64,6 @@ if [ "$mode" = sign ]; then
   openssl pkcs12 -export -inkey "$top/key.pem" -in "$top/cert.pem" -out "$top/acme.pfx" -passout "file:$top/password"
   printf '[Java Runtime Environment]\r\nMain Class=probe.Report\r\n[Application]\r\nEmbedded Jar=yes\r\nOutput File=%s\\out\\out.txt\r\n' \
     "$top_windows" >"$top/app/$name 64.ini"
-  rm -rf "$top/app/lib" "$top/app/jre64"
   release_msi 1.0.0 "$top/signed.msi" --jar "$probe" --sign "$top/acme.pfx" --sign-password-file "$top/password"
   for file in "$top/dist-1.0.0/$name 64.exe" "$top/dist-1.0.0/$name.exe" "$top/signed.msi"; do
     verified=$(osslsigncode verify -CAfile "$top/cert.pem" -in "$file" 2>&1)
@@ -91,11 +81,21 @@ if [ "$mode" = sign ]; then
   check "signed single-file application reached main" contains "$report" "arg.0=signed-single-file"
   check "signed single-file application: its class path is the executable" \
     contains "$report" "java.class.path=${top_windows//\\/\\\\}\\\\single\\\\$name 64.exe"
-  rm -rf "$top"
   echo "$failures failed checks"
   [ "$failures" -eq 0 ]
   exit
 fi
+
+# The application folder: its INI, the probe jar, the runtime, an empty folder, names with spaces
+# and letters beyond ASCII.
+mkdir "$top/app/lib"
+cp "$probe" "$top/app/lib/probe.jar"
+cp -rL "$runtime" "$top/app/jre64"
+mkdir -p "$top/app/empty folder" "$top/app/docs" "$top/app/données"
+echo notes >"$top/app/docs/read me.txt"
+echo é >"$top/app/données/é.txt"
+printf '[Product Information]\r\nProduct Name=%s\r\nProduct Code=installer-%s\r\n[Java Runtime Environment]\r\nMain Class=probe.Report\r\n[Class Path]\r\nClass Path=\\lib\\probe.jar\r\n[Application]\r\nOutput File=%s\\out\\out.txt\r\n' \
+  "$name" "$$" "$top_windows" >"$top/app/$name 64.ini"
 
 user=$(id -un)
 installed="$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/$name"
