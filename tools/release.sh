@@ -15,7 +15,7 @@
 #                                                 --name, --version, --company and --icon then
 #                                                 name the files and describe the installer
 # Installer and signing (both optional):
-#   --msi --app DIR      also DIR/NAME-<version>-x64.msi: the x64 launcher and DIR's files (its
+#   --msi --app FOLDER   also DIR/NAME-<version>-x64.msi: the x64 launcher and FOLDER's files (its
 #                        INI, lib\, jre64\, ...) installed per user; [--x86] an x86 one as well
 #   [--per-machine] [--upgrade-code GUID] [--associate .EXT "Description"]...
 #   --jar APP.jar        appended to both executables (a single-file application), before signing
