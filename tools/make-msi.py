@@ -147,15 +147,23 @@ def gather(app, exe_name):
     """The application folder as (relative folder, [file names], [sub-folder names]), top first;
     refuses names Windows cannot hold and a file where the launcher goes."""
     tree = []
+    walked = set()
     for folder, folders, files in os.walk(app, followlinks=True):
         folders.sort()
         files.sort()
         relative = os.path.relpath(folder, app)
         relative = "" if relative == "." else relative
+        status = os.stat(folder)
+        if (status.st_dev, status.st_ino) in walked:
+            fail(f'--app: "{relative}" is a folder reached twice, through a link')
+        walked.add((status.st_dev, status.st_ino))
         for name in folders + files:
             problem = file_name_problem(name)
             if problem:
                 fail(f'--app: "{os.path.join(relative, name)}" {problem}')
+        for name in files:
+            if not os.path.isfile(os.path.join(folder, name)):
+                fail(f'--app: "{os.path.join(relative, name)}" is not a file (a broken link?)')
         tree.append((relative, files, folders))
     if any(name.lower() == exe_name.lower() for name in tree[0][1] + tree[0][2]):
         fail(f'--app holds "{exe_name}" itself: the launcher is added from the build')
