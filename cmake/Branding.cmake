@@ -37,8 +37,10 @@ function(marlwick_check_branding name icon version texts_var level out_error)
     set(${out_error} "MARLWICK_NAME \"${name}\" ends in a space or a dot, which Windows drops from file names" PARENT_SCOPE)
     return()
   endif()
+  # Windows takes the part before the first dot (and the spaces before it) as the device: "NUL.app"
+  # and "AUX .tar.gz" are NUL and AUX. COM and LPT count with 0 to 9 and the superscript digits.
   string(TOUPPER "${name}" upper)
-  if(upper MATCHES "^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])$")
+  if(upper MATCHES "^(CON|PRN|AUX|NUL|CONIN\\$|CONOUT\\$|COM[0-9]|LPT[0-9]|COM¹|COM²|COM³|LPT¹|LPT²|LPT³) *(\\..*)?$")
     set(${out_error} "MARLWICK_NAME \"${name}\" is a reserved device name on Windows" PARENT_SCOPE)
     return()
   endif()

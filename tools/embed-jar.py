@@ -8,8 +8,9 @@ them and Java finds the archive (a zip is read from its end). With "Embedded Jar
 [Application] of the INI, the launcher then puts the executable itself first on the class path.
 
 Refused, with nothing changed: a jar that is not a zip archive, a file that is not a Windows
-executable, an executable that already carries an archive, and a signed executable (appending
-breaks the signature: append first, then sign).
+executable (or one cut short), an executable that already carries an archive, one named twice
+(or through a link), and a signed executable (appending breaks the signature: append first, then
+sign).
 """
 import os
 import struct
@@ -48,9 +49,11 @@ def check_executable(path, data):
     directories = {0x10B: optional + 96, 0x20B: optional + 112}.get(magic)
     if directories is None:
         fail(f"{path}: not a Windows executable (optional header 0x{magic:x})")
-    (count,) = struct.unpack_from("<I", data, directories - 4)
     entry = directories + 8 * SECURITY_DIRECTORY
-    if count > SECURITY_DIRECTORY and entry + 8 <= len(data):
+    if entry + 8 > len(data):
+        fail(f"{path}: not a Windows executable (cut short in its headers)")
+    (count,) = struct.unpack_from("<I", data, directories - 4)
+    if count > SECURITY_DIRECTORY:
         address, size = struct.unpack_from("<II", data, entry)
         if address != 0 or size != 0:
             fail(f"{path}: signed; append the jar to the unsigned executable, then sign it")
@@ -64,6 +67,14 @@ def main(arguments):
         return 0 if arguments and arguments[0] in ("-h", "--help") else 2
     jar_path, executables = arguments[0], arguments[1:]
     try:
+        # One file named twice (or through a link) would get the jar twice.
+        seen = {}
+        for path in executables:
+            status = os.stat(path)
+            key = (status.st_dev, status.st_ino)
+            if key in seen:
+                fail(f"{path}: the same file as {seen[key]}; name each executable once")
+            seen[key] = path
         with open(jar_path, "rb") as file:
             jar = file.read()
         check_jar(jar_path, jar)

@@ -8,7 +8,8 @@ set -euo pipefail
 everything_present() {
   local tool
   for tool in cmake ninja g++ python3 zip unzip sha256sum x86_64-w64-mingw32-g++-win32 i686-w64-mingw32-g++-win32 \
-              x86_64-w64-mingw32-windres xvfb-run xauth xwininfo convert javac jar clang clang++; do
+              x86_64-w64-mingw32-windres xvfb-run xauth xwininfo convert javac jar clang clang++ \
+              wixl msiinfo osslsigncode openssl; do
     command -v "$tool" >/dev/null 2>&1 || return 1
   done
   [ -x /usr/lib/wine/wine64 ] || return 1
@@ -35,7 +36,8 @@ $SUDO apt-get install -y --no-install-recommends \
   cmake ninja-build g++ make python3 python3-pip zip unzip ca-certificates \
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools \
   wine64 wine32:i386 xvfb xauth x11-utils imagemagick fonts-dejavu-core \
-  openjdk-17-jdk-headless locales clang libclang-rt-dev
+  openjdk-17-jdk-headless locales clang libclang-rt-dev \
+  wixl msitools osslsigncode openssl
 # Wine takes each process's language from the Unix locale, which must exist: the Spanish tests
 # run with LANG=es_ES.UTF-8.
 $SUDO localedef -i es_ES -f UTF-8 es_ES.UTF-8

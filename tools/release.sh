@@ -11,7 +11,17 @@
 #       [--execution-level asInvoker|highestAvailable|requireAdministrator]
 #                                                 branded: DIR/NAME 64.exe, DIR/NAME.exe and
 #                                                 DIR/NAME-<version>-windows.zip (INIs named to match)
-#   tools/release.sh --win64-exe F --win32-exe F  pack executables built before, without building
+#   tools/release.sh --win64-exe F --win32-exe F  pack executables built before, without building;
+#                                                 --name, --version, --company and --icon then
+#                                                 name the files and describe the installer
+# Installer and signing (both optional):
+#   --msi --app FOLDER   also DIR/NAME-<version>-x64.msi: the x64 launcher and FOLDER's files (its
+#                        INI, lib\, jre64\, ...) installed per user; [--x86] an x86 one as well
+#   [--per-machine] [--upgrade-code GUID] [--associate .EXT "Description"]...
+#   --jar APP.jar        appended to both executables (a single-file application), before signing
+#   --sign FILE.pfx --sign-password-file FILE [--timestamp URL]
+#                        SHA-256 Authenticode signatures on both executables and the installers,
+#                        each verified; any failure leaves nothing written
 # The branding options set the CMake cache variables MARLWICK_NAME, MARLWICK_ICON, MARLWICK_VERSION,
 # MARLWICK_COMPANY, MARLWICK_DESCRIPTION, MARLWICK_COPYRIGHT and MARLWICK_EXECUTION_LEVEL, which a
 # build from source can set the same way; the builds go to build/release-win64 and -win32.
@@ -29,6 +39,17 @@ company="Marlwick"
 description=""
 copyright=""
 level="asInvoker"
+built_only=""
+msi=""
+x86=""
+app=""
+per_machine=""
+upgrade_code=""
+associations=()
+jar=""
+pfx=""
+password_file=""
+timestamp=""
 
 fail() { echo "release.sh: $*" >&2; exit 2; }
 
@@ -48,7 +69,19 @@ while [ $# -gt 0 ]; do
         --copyright) copyright=$2 ;;
         --execution-level) level=$2 ;;
       esac
+      case "$1" in --description|--copyright|--execution-level) built_only=$1 ;; esac
       branded=yes; shift 2 ;;
+    --msi) msi=yes; shift ;;
+    --x86) x86=yes; shift ;;
+    --per-machine) per_machine=yes; shift ;;
+    --app) [ $# -ge 2 ] || fail "--app needs a folder"; app=$2; shift 2 ;;
+    --upgrade-code) [ $# -ge 2 ] || fail "--upgrade-code needs a GUID"; upgrade_code=$2; shift 2 ;;
+    --associate) [ $# -ge 3 ] || fail "--associate needs an extension and a description"
+      associations+=(--associate "$2" "$3"); shift 3 ;;
+    --jar) [ $# -ge 2 ] || fail "--jar needs a file"; jar=$2; shift 2 ;;
+    --sign) [ $# -ge 2 ] || fail "--sign needs a .pfx file"; pfx=$2; shift 2 ;;
+    --sign-password-file) [ $# -ge 2 ] || fail "--sign-password-file needs a file"; password_file=$2; shift 2 ;;
+    --timestamp) [ $# -ge 2 ] || fail "--timestamp needs a URL"; timestamp=$2; shift 2 ;;
     -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) fail "unknown argument: $1 (see --help)" ;;
   esac
@@ -61,8 +94,8 @@ if [ -z "$version" ]; then
   version=$(sed -n 's/^project(Marlwick VERSION \([0-9][0-9.]*\)[ )].*/\1/p' "$root/CMakeLists.txt")
   [ -n "$version" ] || fail "no project(Marlwick VERSION ...) line in CMakeLists.txt"
 fi
-if [ -n "$branded" ] && [ -n "$win64_exe" ]; then
-  fail "executables built before cannot be branded: leave out --win64-exe and --win32-exe"
+if [ -n "$built_only" ] && [ -n "$win64_exe" ]; then
+  fail "executables built before cannot be branded with $built_only: leave out --win64-exe and --win32-exe"
 fi
 case "$icon" in /*) ;; *) icon="$PWD/$icon" ;; esac
 brand=(-DMARLWICK_NAME="$name" -DMARLWICK_ICON="$icon" -DMARLWICK_VERSION="$version"
@@ -72,6 +105,45 @@ brand=(-DMARLWICK_NAME="$name" -DMARLWICK_ICON="$icon" -DMARLWICK_VERSION="$vers
 if ! message=$(cmake "${brand[@]}" -P "$root/cmake/Branding.cmake" 2>&1); then
   message=$(printf '%s\n' "$message" | sed -n '/^CMake Error/,$p' | sed '1d; s/^ *//; /^$/d; /^Call Stack/,$d' | tr '\n' ' ')
   fail "${message% }"
+fi
+
+# The installer's and the signature's inputs, also before anything is built.
+if [ -z "$msi" ]; then
+  for given in "$x86:--x86" "$app:--app" "$per_machine:--per-machine" "$upgrade_code:--upgrade-code" \
+               "${associations[*]:-}:--associate"; do
+    [ -z "${given%:*}" ] || fail "${given##*:} belongs to an installer: add --msi"
+  done
+else
+  [ -n "$app" ] || fail "--msi needs --app DIR: the application's files (its INI, lib\\, ...)"
+  msi_values=(--name "$name" --version "$version" --company "$company" --icon "$icon" --app "$app"
+              ${per_machine:+--per-machine} ${upgrade_code:+--upgrade-code "$upgrade_code"} "${associations[@]}")
+  msi_arches=(x64 ${x86:+x86})
+  for arch in "${msi_arches[@]}"; do
+    message=$(python3 "$root/tools/make-msi.py" --check --arch "$arch" "${msi_values[@]}" 2>&1) || fail "${message#make-msi: }"
+  done
+  command -v wixl >/dev/null || fail "wixl is not installed (Debian package wixl; tools/install-deps.sh installs it)"
+fi
+if [ -n "$jar" ]; then
+  [ -f "$jar" ] || fail "--jar $jar: no such file"
+  [ "$(head -c 4 "$jar" | od -An -tx1 | tr -d ' \n')" = 504b0304 ] || fail "--jar $jar: not a jar (zip) archive"
+fi
+if [ -n "$pfx" ] || [ -n "$password_file" ] || [ -n "$timestamp" ]; then
+  [ -n "$pfx" ] || fail "--sign-password-file and --timestamp belong to --sign"
+  [ -n "$password_file" ] || fail "--sign needs --sign-password-file (the password never goes on the command line)"
+  [ -f "$pfx" ] || fail "--sign $pfx: no such file"
+  [ -f "$password_file" ] && [ -r "$password_file" ] || fail "--sign-password-file $password_file: no such readable file"
+  command -v osslsigncode >/dev/null || fail "osslsigncode is not installed (tools/install-deps.sh installs it)"
+  # The certificates, which also proves the password: each signature is verified against them.
+  certificates=$(mktemp)
+  trap 'rm -f "$certificates"' EXIT
+  openssl pkcs12 -in "$pfx" -passin "file:$password_file" -nokeys -out "$certificates" 2>/dev/null ||
+    openssl pkcs12 -legacy -in "$pfx" -passin "file:$password_file" -nokeys -out "$certificates" 2>/dev/null ||
+    fail "--sign $pfx: cannot open it with the password in $password_file (wrong password, or not a .pfx)"
+  if [ -f /etc/ssl/certs/ca-certificates.crt ]; then cat /etc/ssl/certs/ca-certificates.crt >>"$certificates"; fi
+  # What is checked is the signature and its certificate; revocation lists are the user's machine's
+  # business and would make a release depend on the network.
+  offline=()
+  if osslsigncode verify --help 2>&1 | grep -q -- -ignore-crl; then offline=(-ignore-crl); fi
 fi
 
 if [ -z "$win64_exe" ]; then
@@ -93,15 +165,32 @@ for candidate in LICENSE LICENSE.txt LICENSE.md LICENCE COPYING; do
 done
 
 if [ -n "$branded" ]; then base="$name-$version-windows"; else base="marlwick-$version-windows"; fi
-mkdir -p "$out" || fail "cannot create $out"
-out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
+trap 'rm -rf "$stage" "${certificates:-}"' EXIT
 dir="$stage/$base"
-mkdir "$dir"
+ready="$stage/ready"   # what goes to $out, once everything has worked
+mkdir "$dir" "$ready"
 
 cp "$win64_exe" "$dir/$name 64.exe"
 cp "$win32_exe" "$dir/$name.exe"
+# A signature covers the whole file: the jar goes in first.
+if [ -n "$jar" ]; then
+  python3 "$root/tools/embed-jar.py" "$jar" "$dir/$name 64.exe" "$dir/$name.exe" >/dev/null || fail "--jar: the jar was not appended"
+fi
+sign() {  # sign FILE: signs it in place and verifies the signature
+  local signed="$1.signed" output
+  output=$(osslsigncode sign -pkcs12 "$pfx" -readpass "$password_file" -h sha256 -n "$name" \
+             ${timestamp:+-ts "$timestamp"} -in "$1" -out "$signed" 2>&1) ||
+    fail "signing $(basename "$1") failed: $(printf '%s' "$output" | tail -n 3 | tr '\n' ' ')"
+  output=$(osslsigncode verify -CAfile "$certificates" ${timestamp:+-TSA-CAfile "$certificates"} "${offline[@]}" \
+             -in "$signed" 2>&1) ||
+    fail "the signature of $(basename "$1") does not verify: $(printf '%s' "$output" | grep -i -m 3 'fail\|error' | tr '\n' ' ')"
+  mv "$signed" "$1"
+}
+if [ -n "$pfx" ]; then
+  sign "$dir/$name 64.exe"
+  sign "$dir/$name.exe"
+fi
 # Windows line ends, so that every editor shows the comments as lines.
 for ini in "$name 64.ini" "$name.ini"; do
   sed 's/\r$//; s/$/\r/' "$root/resources/Marlwick.sample.ini" >"$dir/$ini"
@@ -124,12 +213,28 @@ fi
 (cd "$dir" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | \
    while IFS= read -r f; do sha256sum -- "$f"; done >SHA256SUMS)
 
-zip_path="$out/$base.zip"
-rm -f "$zip_path"
-(cd "$stage" && zip -q -X -r "$zip_path" "$base")
-if [ -n "$branded" ]; then
-  cp "$dir/$name 64.exe" "$dir/$name.exe" "$out/"
-  echo "$out/$name 64.exe"
-  echo "$out/$name.exe"
+# ./ keeps a name that begins with - from being read as an option.
+(cd "$stage" && zip -q -X -r "$ready/$base.zip" "./$base")
+outputs=("$base.zip")
+if [ -n "$msi" ]; then
+  for arch in "${msi_arches[@]}"; do
+    if [ "$arch" = x64 ]; then exe="$dir/$name 64.exe"; else exe="$dir/$name.exe"; fi
+    package="$name-$version-$arch.msi"
+    message=$(python3 "$root/tools/make-msi.py" --out "$ready/$package" --exe "$exe" --arch "$arch" "${msi_values[@]}" 2>&1) ||
+      fail "${message#make-msi: }"
+    if [ -n "$pfx" ]; then sign "$ready/$package"; fi
+    outputs+=("$package")
+  done
 fi
-echo "$zip_path"
+if [ -n "$branded" ]; then
+  cp "$dir/$name 64.exe" "$dir/$name.exe" "$ready/"
+  outputs=("$name 64.exe" "$name.exe" "${outputs[@]}")
+fi
+
+mkdir -p "$out" || fail "cannot create $out"
+out=$(cd "$out" && pwd)
+for file in "${outputs[@]}"; do
+  rm -f "$out/$file"
+  mv "$ready/$file" "$out/$file"
+  echo "$out/$file"
+done

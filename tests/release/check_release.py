@@ -94,13 +94,90 @@ with tempfile.TemporaryDirectory() as tmp:
             f.write(data)
         return path
 
+    # A name that begins with "-" names the files; zip must not read it as an option.
+    dash = os.path.join(tmp, "dash")
+    result = run("--out", dash, "--win64-exe", exe64, "--win32-exe", exe32, "--name", "-Acme")
+    check(result.returncode == 0, "a name beginning with -: " + result.stderr)
+    dash_base = "-Acme-%s-windows" % project_version()
+    check(os.path.isdir(dash) and sorted(os.listdir(dash)) == sorted(["-Acme 64.exe", "-Acme.exe", dash_base + ".zip"]),
+          "a name beginning with -: %s" % (os.listdir(dash) if os.path.isdir(dash) else None))
+    if os.path.isfile(os.path.join(dash, dash_base + ".zip")):
+        with zipfile.ZipFile(os.path.join(dash, dash_base + ".zip")) as archive:
+            check(dash_base + "/-Acme 64.exe" in archive.namelist(), "a name beginning with -: %s" % archive.namelist())
+
+    # Installers, read back with msiinfo (installing them is the Wine test's part).
+    app = os.path.join(tmp, "app")
+    os.makedirs(os.path.join(app, "lib"))
+    name, company = "Zoë & Tool", 'Zoë "Q" <Ltd> $(env.HOME) [1]'
+    for path in (name + " 64.ini", name + ".ini", "lib/a.jar"):
+        with open(os.path.join(app, path), "w") as f:
+            f.write("[Java Runtime Environment]\n")
+
+    def table(msi, name):
+        text = subprocess.run(["msiinfo", "export", msi, name], capture_output=True, text=True).stdout
+        return [line.split("\t") for line in text.splitlines()[3:]]
+
+    def installer(label, *args):
+        out = os.path.join(tmp, label)
+        result = run("--out", out, "--win64-exe", exe64, "--win32-exe", exe32, "--name", name, "--company", company,
+                     "--msi", "--app", app, *args)
+        check(result.returncode == 0, label + ": " + result.stderr)
+        return out, {msi: dict(row[:2] for row in table(os.path.join(out, msi), "Property"))
+                     for msi in os.listdir(out) if msi.endswith(".msi")} if os.path.isdir(out) else {}
+
+    out, properties = installer("per-user", "--version", "2.1.0.7", "--x86", "--associate", ".zoe", "Zoë [document]")
+    x64, x86 = name + "-2.1.0.7-x64.msi", name + "-2.1.0.7-x86.msi"
+    check(sorted(properties) == sorted([x64, x86]), "per-user: installers %s" % sorted(properties))
+    first = properties.get(x64, {})
+    check(first.get("ProductName") == name and first.get("Manufacturer") == company, "names as given: %s" % first)
+    check(first.get("ProductVersion") == "2.1.0.7" and "ALLUSERS" not in first, "per-user, version: %s" % first)
+    check(first.get("UpgradeCode") == properties.get(x86, {}).get("UpgradeCode"), "one upgrade code for x64 and x86")
+    if x64 in properties:
+        msi = os.path.join(out, x64)
+        files = {row[2] for row in table(msi, "File")}
+        check(files == {name + " 64.exe", name + " 64.ini", name + ".ini", "a.jar"}, "files %s" % files)
+        folders = {row[0]: row[1:] for row in table(msi, "Directory")}
+        check(folders.get("INSTALLDIR") == ["UserPrograms", name] and folders.get("UserPrograms") == ["LocalAppDataFolder", "Programs"],
+              "per-user folder %s" % folders)
+        registry = {(row[2], row[3]): row[4] for row in table(msi, "Registry")}
+        check(registry.get(("Software\\Classes\\ZoTool.zoe\\shell\\open\\command", "")) == '"[#launcher]" "%1"',
+              "association command %s" % registry)
+        check(registry.get(("Software\\Classes\\ZoTool.zoe", "")) == "Zoë [\\[]document[\\]]", "association text %s" % registry)
+        check(('Software\\Zoë "Q" <Ltd> $(env.HOME) [\\[]1[\\]]\\' + name, "Install Folder") in registry,
+              "the product's key, brackets kept: %s" % registry)
+    _, again = installer("again", "--version", "2.1.0.7")
+    check(again.get(x64, {}).get("UpgradeCode") == first.get("UpgradeCode"), "the upgrade code is stable")
+    check(again.get(x64, {}).get("ProductCode") != first.get("ProductCode"), "each build has its product code")
+    code = "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"
+    out, machine = installer("per-machine", "--version", "2.2", "--per-machine", "--upgrade-code", code)
+    second = machine.get(name + "-2.2-x64.msi", {})
+    check(second.get("ALLUSERS") == "1" and second.get("UpgradeCode") == "{%s}" % code, "per machine: %s" % second)
+    if second:
+        folders = {row[0]: row[1:] for row in table(os.path.join(out, name + "-2.2-x64.msi"), "Directory")}
+        check(folders.get("INSTALLDIR") == ["ProgramFiles64Folder", name], "per-machine folder %s" % folders)
+
+    # A test certificate, and what signing refuses before anything is built.
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", os.path.join(tmp, "key.pem"),
+                    "-out", os.path.join(tmp, "cert.pem"), "-days", "2", "-subj", "/CN=Marlwick Test"],
+                   check=True, capture_output=True)
+    password, wrong = os.path.join(tmp, "password"), os.path.join(tmp, "wrong")
+    for path, text in ((password, "secret\n"), (wrong, "guess\n")):
+        with open(path, "w") as f:
+            f.write(text)
+    pfx = os.path.join(tmp, "test.pfx")
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", os.path.join(tmp, "key.pem"), "-in", os.path.join(tmp, "cert.pem"),
+                    "-out", pfx, "-passout", "file:" + password], check=True, capture_output=True)
+    built = ["--win64-exe", exe64, "--win32-exe", exe32]
+    no_ini = os.path.join(tmp, "no-ini")
+    os.makedirs(no_ini)
+
     # Refusals: a clear message, a non-zero exit code and no archive.
     cases = [
         ("unknown argument", ["--bogus"], "unknown argument"),
         ("missing executable", ["--win64-exe", os.path.join(tmp, "none.exe"), "--win32-exe", exe32], "no executable"),
         ("one executable only", ["--win64-exe", exe64], "go together"),
         ("--out without folder", ["--win64-exe", exe64, "--win32-exe", exe32, "--out"], "needs a folder"),
-        ("branding executables built before", ["--name", "Acme", "--win64-exe", exe64, "--win32-exe", exe32],
+        ("branding executables built before", ["--copyright", "Acme", "--win64-exe", exe64, "--win32-exe", exe32],
          "cannot be branded"),
         # Branding is checked by the build's own rules before anything is built.
         ("icon missing", ["--icon", os.path.join(tmp, "none.ico")], "is not a file"),
@@ -116,9 +193,31 @@ with tempfile.TemporaryDirectory() as tmp:
         ("name with star", ["--name", "Acme*"], "forbids in file names"),
         ("name ending in a dot", ["--name", "Acme."], "ends in a space or a dot"),
         ("device name", ["--name", "aux"], "reserved device name"),
+        ("device name with an extension", ["--name", "NUL.app"], "reserved device name"),
+        ("device name with two extensions", ["--name", "AUX.tar.gz"], "reserved device name"),
+        ("COM0", ["--name", "COM0"], "reserved device name"),
+        ("LPT0", ["--name", "lpt0"], "reserved device name"),
+        ("superscript digit", ["--name", "COM\u00b2"], "reserved device name"),
+        ("console input", ["--name", "CONIN$"], "reserved device name"),
         ("empty name", ["--name", ""], "is empty"),
         ("unknown execution level", ["--execution-level", "admin"], "is not asInvoker"),
         ("line break in a text", ["--company", "Acme\nLtd"], "control character"),
+        # Installers: values an MSI cannot hold, and options that need one.
+        ("installer version too large", ["--msi", "--app", app, "--version", "2.256"], "at most 255.255.65535"),
+        ("installer major version too large", ["--msi", "--app", app, "--version", "256"], "at most 255.255.65535"),
+        ("--msi without --app", ["--msi"], "needs --app"),
+        ("installer without a publisher", ["--msi", "--app", app, "--company", ""], "--company is empty"),
+        ("--app without --msi", ["--app", app], "add --msi"),
+        ("folder without the INI", ["--msi", "--app", no_ini], "holds no"),
+        ("extension without a dot", ["--msi", "--app", app, "--associate", "zoe", "Zoë"], "an extension is"),
+        ("upgrade code not a GUID", ["--msi", "--app", app, "--upgrade-code", "1234"], "not a GUID"),
+        ("--jar not a jar", ["--jar", os.path.join(tmp, "cert.pem")], "not a jar"),
+        # Signing: checked before the build; a failure later leaves nothing either.
+        ("wrong password", built + ["--sign", pfx, "--sign-password-file", wrong], "cannot open it"),
+        ("missing certificate", built + ["--sign", os.path.join(tmp, "none.pfx"), "--sign-password-file", password],
+         "no such file"),
+        ("no password file", built + ["--sign", pfx], "needs --sign-password-file"),
+        ("executable that cannot be signed", built + ["--sign", pfx, "--sign-password-file", password], "signing"),
     ]
     for label, args, message in cases:
         refused = os.path.join(tmp, "refused")

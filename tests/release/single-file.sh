@@ -40,10 +40,16 @@ struct.pack_into("<II", data, directories + 8 * 4, len(data), 8)
 open(sys.argv[1], "wb").write(bytes(data) + b"\0" * 8)
 EOF
 printf 'not a jar' >"$top/notes.txt"
+# An executable cut short inside its optional header, and the executable named again through a link.
+python3 -c 'import struct, sys; data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "wb").write(data[:struct.unpack_from("<I", data, 0x3C)[0] + 24 + 60])' "$exe" "$top/cut.exe"
+ln -s "$exe" "$top/link.exe"
 refused "not a jar" "not a jar" "$exe" "$top/notes.txt" "$exe"
 refused "not an executable" "not a Windows executable" "$top/notes.txt" "$probe" "$top/notes.txt"
 refused "signed executable" "signed" "$top/signed.exe" "$probe" "$top/signed.exe"
 refused "one bad executable among good ones" "signed" "$exe" "$probe" "$exe" "$top/signed.exe"
+refused "executable cut short" "cut short" "$top/cut.exe" "$probe" "$top/cut.exe"
+refused "one executable named twice" "the same file" "$exe" "$probe" "$exe" "$top/link.exe"
 check "jar appended" python3 "$embed" "$probe" "$exe"
 refused "appended twice" "already carries an archive" "$exe" "$probe" "$exe"
 
