@@ -1,6 +1,8 @@
 #include "base/ErrorBox.h"
 
+#include "base/BuildVariant.h"
 #include "base/Resources.h"
+#include "base/StandardError.h"
 
 #include <atomic>
 
@@ -18,6 +20,10 @@ HWND ErrorBoxOwner() {
 }
 
 int ShowErrorBox(HWND owner, const std::wstring& text) {
+    if (IsConsoleBuild()) {
+        WriteStandardErrorLine(text);  // no window in the console build: as if OK was pressed
+        return IDOK;
+    }
     return MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR);
 }
 

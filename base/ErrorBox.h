@@ -15,7 +15,8 @@ void SetErrorBoxOwner(HWND owner);
 // destroyed owner would not show).
 HWND ErrorBoxOwner();
 
-// Shows `text` (or string `textId`) with the platform's default caption. The box's result.
+// Shows `text` (or string `textId`) with the platform's default caption. The box's result. The
+// console build writes the text as one line to standard error instead and gives IDOK.
 int ShowErrorBox(HWND owner, const std::wstring& text);
 int ShowErrorBox(HWND owner, UINT textId);
 

@@ -1,5 +1,6 @@
 #include "launcher/Launcher.h"
 
+#include "base/BuildVariant.h"
 #include "base/ErrorBox.h"
 #include "base/IniFile.h"
 #include "base/IniPaths.h"
@@ -8,6 +9,7 @@
 #include "base/TracingStore.h"
 #include "base/Win32Text.h"
 #include "jre/JreNotFoundDialog.h"
+#include "jre/JreNotFoundReport.h"
 #include "jre/JreSelection.h"
 #include "jvm/Win32StartFacts.h"
 #include "launcher/StartupCacheSetup.h"
@@ -54,7 +56,7 @@ int32_t Launcher::Run() {
     if (!vmHost.Load(jvmLibraryPath)) return -1;
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
-    if (GatherVmOptions() && vmHost.Run(javaStart) == 0) return 0;
+    if (GatherVmOptions() && vmHost.Run(javaStart) == 0) return ExitCodeAfterMain();
     splash.CloseNative();
     return -1;
 }
@@ -113,8 +115,13 @@ void Launcher::SetWorkingDirToModuleDir() {
 
 bool Launcher::LocateJre() {
     JreSelection selection;
+    // The console build names the requirement on standard error instead of asking in a dialog.
     JreNotFoundDialog dialog;
-    if (!FindJre(settings, &dialog, selection)) {
+    std::wstring iniPath;
+    if (!modulePath.empty()) IniPathFromModulePath(modulePath, iniPath);
+    JreNotFoundReport report(iniPath);
+    JreFolderChooser& chooser = IsConsoleBuild() ? static_cast<JreFolderChooser&>(report) : dialog;
+    if (!FindJre(settings, &chooser, selection)) {
         TracePhase(L"JRE not found");
         return false;
     }
@@ -144,6 +151,9 @@ bool Launcher::GatherVmOptions() {
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }
+    // A console program leaves an exception that ends main to the runtime, which prints its stack
+    // trace on standard error as java.exe does: no Java Exception dialog.
+    if (IsConsoleBuild()) javaStart.reportUncaughtException = false;
     SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, vmHost, javaStart);
     if (TraceOn()) TraceJavaStart(javaStart);
     return true;
@@ -151,7 +161,14 @@ bool Launcher::GatherVmOptions() {
 
 void Launcher::MainStarting() { singleInstance.MainStarted(); }
 
-void Launcher::MainThrew() { CloseSplashWindow(); }
+void Launcher::MainThrew() {
+    mainThrew = true;
+    CloseSplashWindow();
+}
+
+// java.exe's code for a main that ended by throwing is 1; System.exit ends the process with its own
+// code before this is asked.
+int32_t Launcher::ExitCodeAfterMain() const { return mainThrew && IsConsoleBuild() ? 1 : 0; }
 
 // The [Display] keys are read now, from the plain INI file, not with the other settings.
 bool Launcher::StartSplash() {

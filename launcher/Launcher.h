@@ -43,6 +43,8 @@ private:
     void CloseSplashWindow();
     // Composes the start from the settings; false after the user was told why.
     bool GatherVmOptions();
+    // The exit code once main has been called and has let go of the VM.
+    int32_t ExitCodeAfterMain() const;
 
     // Arguments.
     StringList arguments;
@@ -56,6 +58,8 @@ private:
     bool runPairProduct = false;
     // This start was handed over by the pair product: it must not hand over again.
     bool handedOver = false;
+    // Main ended by throwing (set on the Java main thread, read after it has let go of the VM).
+    bool mainThrew = false;
 
     SingleInstance singleInstance;
     VmHost vmHost{*this};
