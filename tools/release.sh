@@ -12,6 +12,9 @@
 #                                                 branded: DIR/NAME 64.exe, DIR/NAME.exe and
 #                                                 DIR/NAME-<version>-windows.zip (INIs named to match)
 #   tools/release.sh --win64-exe F --win32-exe F  pack executables built before, without building
+#       [--win64-console-exe F --win32-console-exe F]   ...with the console builds of both
+# The console builds (for command-line tools) go in beside the windowed ones as "NAME 64 Console.exe"
+# and "NAME Console.exe" with their INIs; --console-name C names them "C 64.exe" and "C.exe".
 # The branding options set the CMake cache variables MARLWICK_NAME, MARLWICK_ICON, MARLWICK_VERSION,
 # MARLWICK_COMPANY, MARLWICK_DESCRIPTION, MARLWICK_COPYRIGHT and MARLWICK_EXECUTION_LEVEL, which a
 # build from source can set the same way; the builds go to build/release-win64 and -win32.
@@ -22,6 +25,9 @@ out="$root/dist"
 win64_exe=""
 win32_exe=""
 branded=""
+win64_console_exe=""
+win32_console_exe=""
+console_name=""
 name="Marlwick"
 icon="$root/resources/Marlwick.ico"
 version=""
@@ -37,6 +43,9 @@ while [ $# -gt 0 ]; do
     --out) [ $# -ge 2 ] || fail "--out needs a folder"; out=$2; shift 2 ;;
     --win64-exe) [ $# -ge 2 ] || fail "--win64-exe needs a file"; win64_exe=$2; shift 2 ;;
     --win32-exe) [ $# -ge 2 ] || fail "--win32-exe needs a file"; win32_exe=$2; shift 2 ;;
+    --win64-console-exe) [ $# -ge 2 ] || fail "$1 needs a file"; win64_console_exe=$2; shift 2 ;;
+    --win32-console-exe) [ $# -ge 2 ] || fail "$1 needs a file"; win32_console_exe=$2; shift 2 ;;
+    --console-name) [ $# -ge 2 ] && [ -n "$2" ] || fail "--console-name needs a name"; console_name=$2; shift 2 ;;
     --name|--icon|--version|--company|--description|--copyright|--execution-level)
       [ $# -ge 2 ] || fail "$1 needs a value"
       case "$1" in
@@ -55,6 +64,11 @@ while [ $# -gt 0 ]; do
 done
 if { [ -n "$win64_exe" ] && [ -z "$win32_exe" ]; } || { [ -z "$win64_exe" ] && [ -n "$win32_exe" ]; }; then
   fail "--win64-exe and --win32-exe go together"
+fi
+
+if { [ -n "$win64_console_exe" ] || [ -n "$win32_console_exe" ]; } &&
+   { [ -z "$win64_console_exe" ] || [ -z "$win32_console_exe" ] || [ -z "$win64_exe" ]; }; then
+  fail "--win64-console-exe and --win32-console-exe go together, with --win64-exe and --win32-exe"
 fi
 
 if [ -z "$version" ]; then
@@ -78,12 +92,14 @@ if [ -z "$win64_exe" ]; then
   for preset in win64 win32; do
     echo "== Building $preset (Release) in build/release-$preset"
     (cd "$root" && cmake --preset "$preset" -B "build/release-$preset" "${brand[@]}" >/dev/null &&
-       cmake --build "build/release-$preset" --target marlwick -j2)
+       cmake --build "build/release-$preset" --target marlwick marlwick_console -j2)
   done
   win64_exe="$root/build/release-win64/$name 64.exe"
   win32_exe="$root/build/release-win32/$name.exe"
+  win64_console_exe="$root/build/release-win64/$name 64 Console.exe"
+  win32_console_exe="$root/build/release-win32/$name Console.exe"
 fi
-for exe in "$win64_exe" "$win32_exe"; do
+for exe in "$win64_exe" "$win32_exe" ${win64_console_exe:+"$win64_console_exe" "$win32_console_exe"}; do
   [ -f "$exe" ] || fail "no executable at $exe"
 done
 
@@ -106,6 +122,16 @@ cp "$win32_exe" "$dir/$name.exe"
 for ini in "$name 64.ini" "$name.ini"; do
   sed 's/\r$//; s/$/\r/' "$root/resources/Marlwick.sample.ini" >"$dir/$ini"
 done
+# The console builds, under their names, each with its INI.
+if [ -n "$win64_console_exe" ]; then
+  if [ -n "$console_name" ]; then console64="$console_name 64" console32="$console_name"
+  else console64="$name 64 Console" console32="$name Console"; fi
+  cp "$win64_console_exe" "$dir/$console64.exe"
+  cp "$win32_console_exe" "$dir/$console32.exe"
+  for ini in "$console64.ini" "$console32.ini"; do
+    sed 's/\r$//; s/$/\r/' "$root/resources/Marlwick.sample.ini" >"$dir/$ini"
+  done
+fi
 # The README without the sections for those who build the launcher.
 awk '
   /^## / { skip = ($0 == "## The two commands" || $0 == "## Building" || $0 == "## Layout") }
@@ -131,5 +157,8 @@ if [ -n "$branded" ]; then
   cp "$dir/$name 64.exe" "$dir/$name.exe" "$out/"
   echo "$out/$name 64.exe"
   echo "$out/$name.exe"
+  cp "$dir/$console64.exe" "$dir/$console32.exe" "$out/"
+  echo "$out/$console64.exe"
+  echo "$out/$console32.exe"
 fi
 echo "$zip_path"
