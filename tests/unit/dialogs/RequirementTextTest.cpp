@@ -68,7 +68,6 @@ TEST_CASE(RequirementText_WholeMessageByJvmType) {
 
 TEST_CASE(RequirementText_ConsoleLineNamesTheRequirementAndTheIniFile) {
     const JavaVersion minimum = ParseJavaVersion(L"17", kVersionFillMinimum);
-    const JavaVersion maximum = ParseJavaVersion(L"21", kVersionFillMaximum);
-    CHECK_EQ(ComposeJreNotFoundLine(minimum, maximum, L"C:\\Tools\\mytool.ini", EnglishText),
-             std::wstring(L"JRE needed (version between 17 and 21); \"JRE Path\" in C:\\Tools\\mytool.ini"));
+    CHECK_EQ(ComposeJreNotFoundLine(minimum, JavaVersion::OpenMaximum(), L"C:\\Tools\\mytool.ini", EnglishText),
+             std::wstring(L"JRE needed (minimum version 17.0); \"JRE Path\" in C:\\Tools\\mytool.ini"));
 }
