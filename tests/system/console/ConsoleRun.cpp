@@ -67,7 +67,7 @@ ConsoleRunResult RunConsole(const ConsoleRunOptions& options) {
     }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.dwFlags = options.detached ? 0 : STARTF_USESTDHANDLES;
     startup.hStdInput = inRead.get();
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
@@ -75,7 +75,8 @@ ConsoleRunResult RunConsole(const ConsoleRunOptions& options) {
     std::vector<wchar_t> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back(L'\0');
     const BOOL started = testsupport::CreateProcessRetried([&] {
-        return CreateProcessW(options.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+        return CreateProcessW(options.executable.c_str(), commandLine.data(), nullptr, nullptr, !options.detached,
+                              options.detached ? DETACHED_PROCESS : 0, nullptr,
                               options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
                               &startup, &process);
     });
@@ -88,6 +89,7 @@ ConsoleRunResult RunConsole(const ConsoleRunOptions& options) {
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
 
+    if (options.outputReaderGone) outRead.reset();
     UniqueHandle outReader, errReader;
     if (outRead) outReader = StartReader(outRead.get(), result.output);
     if (errRead) errReader = StartReader(errRead.get(), result.error);

@@ -17,6 +17,11 @@ struct ConsoleRunOptions {
     // Set: standard output and error go to these files (`> out 2> err`) instead of pipes.
     std::wstring outputFile;
     std::wstring errorFile;
+    // Started without a console and without standard handles (DETACHED_PROCESS).
+    bool detached = false;
+    // The reading end of the output pipe is closed as soon as the program runs: every write to
+    // standard output meets a pipe whose reader has gone.
+    bool outputReaderGone = false;
     DWORD timeoutMs = 90000;
 };
 

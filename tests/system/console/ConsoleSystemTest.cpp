@@ -35,7 +35,8 @@ public:
     bool WriteIni(const std::wstring& text) const { return WriteFileUtf16(iniPath(), text); }
 
     ConsoleRunResult Run(const std::vector<std::wstring>& arguments, const std::string& input = "",
-                         const std::wstring& outputFile = L"", const std::wstring& errorFile = L"") const {
+                         const std::wstring& outputFile = L"", const std::wstring& errorFile = L"",
+                         bool outputReaderGone = false) const {
         std::vector<std::wstring> line = {exe_};
         line.insert(line.end(), arguments.begin(), arguments.end());
         ConsoleRunOptions options;
@@ -45,6 +46,7 @@ public:
         options.input = input;
         options.outputFile = outputFile;
         options.errorFile = errorFile;
+        options.outputReaderGone = outputReaderGone;
         return RunConsole(options);
     }
 
@@ -99,6 +101,15 @@ TEST_CASE(FailuresAreOneLineOnStandardErrorWithoutAWindow) {
         CHECK_EQ_AT(row.name, run.output, std::string());
         CHECK_EQ_AT(row.name, run.error, AnsiLine(expected));
         CHECK_EQ_AT(row.name, run.windowSeen, std::wstring());
+        // Started detached, with no standard error to write to: the line is dropped, nothing else changes.
+        ConsoleRunOptions detached;
+        detached.executable = fixture.exe();
+        detached.commandLine = QuoteCommandLine({fixture.exe(), L"arg"});
+        detached.detached = true;
+        const ConsoleRunResult quiet = RunConsole(detached);
+        CHECK_EQ_AT(row.name, quiet.started && !quiet.timedOut, true);
+        CHECK_EQ_AT(row.name, quiet.exitCode, kCannotStart);
+        CHECK_EQ_AT(row.name, quiet.windowSeen, std::wstring());
     }
 }
 
@@ -118,7 +129,7 @@ bool WriteJavaIni(const ConsoleFixture& fixture, const std::wstring& extra, cons
 // java.exe of the same runtime with the same arguments, streams and working folder.
 ConsoleRunResult RunJavaExe(const std::wstring& folder, const std::vector<std::wstring>& arguments,
                             const std::string& input, const std::wstring& outputFile = L"",
-                            const std::wstring& errorFile = L"") {
+                            const std::wstring& errorFile = L"", bool outputReaderGone = false) {
     const std::wstring java = Jre() + L"\\bin\\java.exe";
     std::vector<std::wstring> line = {java, L"-cp", JoinPath(folder, L"probe.jar"), L"probe.Console"};
     line.insert(line.end(), arguments.begin(), arguments.end());
@@ -129,6 +140,7 @@ ConsoleRunResult RunJavaExe(const std::wstring& folder, const std::vector<std::w
     options.input = input;
     options.outputFile = outputFile;
     options.errorFile = errorFile;
+    options.outputReaderGone = outputReaderGone;
     return RunConsole(options);
 }
 
@@ -148,10 +160,12 @@ TEST_CASE(StreamsAndExitCodesMatchJavaExe) {
         std::wstring iniExtra;
         bool toFiles;
         DWORD exitCode;
+        bool outputReaderGone = false;
     };
     const Row rows[] = {
         {L"pipes", {L"echo", L"\x00f1" L"and\x00fa", L"\x65e5\x672c", L"a b", L""}, "line 1\r\n\xC3\xB1\n", L"", false, 0},
         {L"files", {L"echo", L"\x00f1" L"and\x00fa", L"plain"}, "in", L"", true, 0},
+        {L"output reader gone", {L"echo", L"a", L"b"}, "in", L"", false, 0, true},
         {L"System.exit", {L"exit", L"3"}, "", L"", false, 3},
         {L"System.exit(-1)", {L"exit", L"-1"}, "", L"", false, kCannotStart},
         {L"uncaught exception", {L"throw"}, "", L"", false, 1},
@@ -170,15 +184,15 @@ TEST_CASE(StreamsAndExitCodesMatchJavaExe) {
             ours.output = FileBytes(fixture.path(L"ours.out"));
             ours.error = FileBytes(fixture.path(L"ours.err"));
         } else {
-            java = RunJavaExe(folder, row.arguments, row.input);
-            ours = fixture.Run(row.arguments, row.input);
+            java = RunJavaExe(folder, row.arguments, row.input, L"", L"", row.outputReaderGone);
+            ours = fixture.Run(row.arguments, row.input, L"", L"", row.outputReaderGone);
         }
         CHECK_EQ_AT(row.name, java.exitCode, row.exitCode);
         CHECK_EQ_AT(row.name, ours.started && !ours.timedOut, true);
         CHECK_EQ_AT(row.name, ours.exitCode, java.exitCode);
         CHECK_EQ_AT(row.name, ours.output, java.output);
         CHECK_EQ_AT(row.name, ours.error, java.error);
-        if (row.arguments[0] == L"echo") CHECK_EQ_AT(row.name, ours.output.empty(), false);
+        if (row.arguments[0] == L"echo") CHECK_EQ_AT(row.name, ours.output.empty(), row.outputReaderGone);
         CHECK_EQ_AT(row.name, ours.windowSeen, std::wstring());
     }
 }
