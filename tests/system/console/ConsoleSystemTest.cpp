@@ -3,6 +3,7 @@
 // same runtime, and a single-instance hand-over between two console starts.
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,9 @@ std::string AnsiLine(const std::wstring& text) {
 const DWORD kCannotStart = 0xFFFFFFFF;
 
 // Every failure that the windowed build shows in a box: one line on standard error, in the
-// system's language, the exit code -1, and no window at any moment.
+// system's language, the exit code -1, and no window at any moment; dropped when the tool is
+// started detached. A runtime of the other architecture goes to the pair product as in the
+// windowed build (here the launcher itself, which it refuses).
 TEST_CASE(FailuresAreOneLineOnStandardErrorWithoutAWindow) {
     const bool es = ExpectSpanish();
     struct Row {
@@ -89,8 +92,30 @@ TEST_CASE(FailuresAreOneLineOnStandardErrorWithoutAWindow) {
          L"No se encontr\x00f3 el Java Runtime Environment (JRE): este programa necesita un JRE (versi\x00f3n m\x00ednima 99.0). "
          L"Instale uno, o indique su carpeta como \"JRE Path\" en la secci\x00f3n [Java Runtime Environment] de %INI%"},
     };
-    for (const Row& row : rows) {
+    // The JVM double of this build's architecture and of the other one (the pair product's).
+    const std::wstring ownJvm = WinePathFromEnvironment(L"MARLWICK_FAKE_JVM_ROOT");
+    const std::wstring otherJvm = WinePathFromEnvironment(L"MARLWICK_PAIR_FAKE_JVM_ROOT");
+    const Row pairRows[] = {
+        {L"no JNI_CreateJavaVM",
+         L"[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=" + ownJvm + L"\\nocreate\r\n",
+         L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).",
+         L"Excepci\x00f3n de Windows: no se puede encontrar CreateJavaVM JNI (n\x00famero del error = 127)."},
+        // A runtime of the other architecture goes to the pair product, here the launcher itself.
+        {L"pair product loop",
+         L"[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=" + otherJvm +
+             L"\\full\r\n[Application]\r\nPair Product=%EXE%\r\n",
+         L"The program for the other processor type would start this program again: %EXE% The start was stopped.",
+         L"El programa para el otro tipo de procesador volver\x00ed" L"a a iniciar este programa: %EXE% Se detuvo el "
+         L"inicio."},
+    };
+    std::vector<Row> all(std::begin(rows), std::end(rows));
+    all.insert(all.end(), std::begin(pairRows), std::end(pairRows));
+    for (Row row : all) {
         ConsoleFixture fixture(L"console-failure");
+        for (std::wstring* text : {&row.ini, &row.english, &row.spanish}) {
+            const size_t at = text->find(L"%EXE%");
+            if (at != std::wstring::npos) text->replace(at, 5, fixture.exe());
+        }
         CHECK_EQ_AT(row.name, fixture.ok() && fixture.WriteIni(row.ini), true);
         std::wstring expected = es ? row.spanish : row.english;
         const size_t ini = expected.find(L"%INI%");
