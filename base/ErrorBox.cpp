@@ -1,6 +1,8 @@
 #include "base/ErrorBox.h"
 
+#include "base/BuildVariant.h"
 #include "base/Resources.h"
+#include "base/StandardError.h"
 
 #include <atomic>
 
@@ -18,6 +20,10 @@ HWND ErrorBoxOwner() {
 }
 
 int ShowErrorBox(HWND owner, const std::wstring& text) {
+    if (IsConsoleBuild()) {
+        WriteStandardErrorLine(text);  // no window in the console build: as if OK was pressed
+        return IDOK;
+    }
     const int answer = MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR);
     // The owner can be destroyed between the caller's look at it and the box (the splash window
     // closed from outside): the box then fails (0; Wine 8 answers -1), and is shown without one.

@@ -16,7 +16,8 @@ void SetErrorBoxOwner(HWND owner);
 HWND ErrorBoxOwner();
 
 // Shows `text` (or string `textId`) with the platform's default caption, without an owner when
-// the box cannot be shown with `owner` (a window destroyed meanwhile). The box's result.
+// the box cannot be shown with `owner` (a window destroyed meanwhile). The box's result. The
+// console build writes the text as one line to standard error instead and gives IDOK.
 int ShowErrorBox(HWND owner, const std::wstring& text);
 int ShowErrorBox(HWND owner, UINT textId);
 

@@ -58,3 +58,26 @@ uint16_t ChooseResourceLanguage(uint16_t uiLanguage, uint16_t systemLocale) {
     const bool spanish = (uiLanguage & 0x3ff) == kSpanish || (systemLocale & 0x3ff) == kSpanish;
     return spanish ? 0x0c0a : 0x0409;
 }
+
+std::wstring AsOneLine(const std::wstring& text) {
+    auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; };
+    std::wstring line;
+    line.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        if (!isSpace(text[i])) {
+            line += text[i++];
+            continue;
+        }
+        const size_t start = i;
+        bool lineBreak = false;
+        for (; i < text.size() && isSpace(text[i]); ++i) lineBreak = lineBreak || text[i] == L'\r' || text[i] == L'\n';
+        if (line.empty() || i == text.size()) continue;
+        if (lineBreak) {
+            line += L' ';
+        } else {
+            line.append(text, start, i - start);  // spaces inside a line stay as they are
+        }
+    }
+    return line;
+}

@@ -36,6 +36,10 @@ constexpr size_t kMaxMessageInsert = 1024;
 // splits a surrogate pair.
 std::wstring ClipMessageInsert(const std::wstring& text, size_t limit = kMaxMessageInsert);
 
+// A message as one line for standard error: each run of line breaks (and the spaces around it)
+// becomes one space; leading and trailing white space is dropped.
+std::wstring AsOneLine(const std::wstring& text);
+
 // Entry `index` (0-15) of a string-table block: each entry is a length word and that many UTF-16
 // units. False when the block ends before the entry.
 bool StringFromTableBlock(const uint16_t* block, size_t wordCount, unsigned index, std::wstring& text);

@@ -13,11 +13,26 @@ RequirementText ChooseRequirementText(const JavaVersion& minimum, const JavaVers
     return {IDS_VERSION_BETWEEN, {FormatJavaVersion(minimum), FormatJavaVersion(maximum)}};
 }
 
-std::wstring ComposeJreNotFoundMessage(const JavaVersion& minimum, const JavaVersion& maximum, JvmType type,
-                                       const std::function<std::wstring(unsigned)>& loadString) {
+namespace {
+
+std::wstring ComposeRequirement(const JavaVersion& minimum, const JavaVersion& maximum,
+                                const std::function<std::wstring(unsigned)>& loadString) {
     const RequirementText requirement = ChooseRequirementText(minimum, maximum);
     std::vector<ErrorArg> arguments(requirement.arguments.begin(), requirement.arguments.end());
-    const std::wstring requirementText = FormatMessageTemplate(loadString(requirement.stringId), arguments);
+    return FormatMessageTemplate(loadString(requirement.stringId), arguments);
+}
+
+}  // namespace
+
+std::wstring ComposeJreNotFoundLine(const JavaVersion& minimum, const JavaVersion& maximum, const std::wstring& iniPath,
+                                    const std::function<std::wstring(unsigned)>& loadString) {
+    return FormatMessageTemplate(loadString(IDS_JRE_NOT_FOUND_CONSOLE),
+                                 {ErrorArg(ComposeRequirement(minimum, maximum, loadString)), ErrorArg(iniPath)});
+}
+
+std::wstring ComposeJreNotFoundMessage(const JavaVersion& minimum, const JavaVersion& maximum, JvmType type,
+                                       const std::function<std::wstring(unsigned)>& loadString) {
+    const std::wstring requirementText = ComposeRequirement(minimum, maximum, loadString);
     const unsigned messageId = type == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
     return FormatMessageTemplate(loadString(messageId), {ErrorArg(requirementText)});
 }

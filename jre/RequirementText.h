@@ -22,3 +22,8 @@ RequirementText ChooseRequirementText(const JavaVersion& minimum, const JavaVers
 // requirement in its place. `loadString` gives a string-table text (empty when it is missing).
 std::wstring ComposeJreNotFoundMessage(const JavaVersion& minimum, const JavaVersion& maximum, JvmType type,
                                        const std::function<std::wstring(unsigned)>& loadString);
+
+// The console build's line in place of the dialog: the same requirement, and where "JRE Path" is
+// set (the [Java Runtime Environment] section of `iniPath`).
+std::wstring ComposeJreNotFoundLine(const JavaVersion& minimum, const JavaVersion& maximum, const std::wstring& iniPath,
+                                    const std::function<std::wstring(unsigned)>& loadString);

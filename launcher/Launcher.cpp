@@ -1,5 +1,6 @@
 #include "launcher/Launcher.h"
 
+#include "base/BuildVariant.h"
 #include "base/ErrorBox.h"
 #include "base/IniFile.h"
 #include "base/IniPaths.h"
@@ -8,6 +9,7 @@
 #include "base/TracingStore.h"
 #include "base/Win32Text.h"
 #include "jre/JreNotFoundDialog.h"
+#include "jre/JreNotFoundReport.h"
 #include "jre/JreSelection.h"
 #include "jvm/Win32StartFacts.h"
 #include "launcher/StartupCacheSetup.h"
@@ -121,8 +123,13 @@ void Launcher::SetWorkingDirToModuleDir() {
 
 bool Launcher::LocateJre() {
     JreSelection selection;
+    // The console build names the requirement on standard error instead of asking in a dialog.
     JreNotFoundDialog dialog;
-    if (!FindJre(settings, &dialog, selection)) {
+    std::wstring iniPath;
+    if (!modulePath.empty()) IniPathFromModulePath(modulePath, iniPath);
+    JreNotFoundReport report(iniPath);
+    JreFolderChooser& chooser = IsConsoleBuild() ? static_cast<JreFolderChooser&>(report) : dialog;
+    if (!FindJre(settings, &chooser, selection)) {
         TracePhase(L"JRE not found");
         return false;
     }
@@ -152,6 +159,9 @@ bool Launcher::GatherVmOptions() {
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }
+    // A console program leaves an exception that ends main to the runtime, which prints its stack
+    // trace on standard error as java.exe does: no Java Exception dialog.
+    if (IsConsoleBuild()) javaStart.reportUncaughtException = false;
     SetUpStartupCache(settings, jvmLibraryPath, vmEnvironment.jvmHome, modulePath, vmHost, javaStart);
     if (TraceOn()) TraceJavaStart(javaStart);
     return true;

@@ -28,9 +28,7 @@ void ExcludeWorkingDirectoryFromDllSearch() {
     SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int RunLauncher() {
     ExcludeWorkingDirectoryFromDllSearch();
     StartTraceFromEnvironment();
     int32_t exitCode = -1;
@@ -42,3 +40,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (TraceOn()) TraceLine(L"launcher: exit code " + DecimalText(exitCode));
     return exitCode;
 }
+
+}  // namespace
+
+// The console build is a console program (wmain) and the windowed build a GUI one (wWinMain); the
+// build system compiles this file for each with its MARLWICK_CONSOLE_BUILD.
+#if defined(MARLWICK_CONSOLE_BUILD) && MARLWICK_CONSOLE_BUILD
+int wmain() { return RunLauncher(); }
+#else
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunLauncher(); }
+#endif

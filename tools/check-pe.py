@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Checks a launcher executable as it ships: machine type, subsystem, ASLR/NX flags, its size, that
-its debug information lives in a separate file, the hardening of its toolchain (stack protection
-for MinGW, Control Flow Guard for MSVC) and that Windows can load each imported DLL only from the
-system folder (a known DLL) or, for the common controls, through the side-by-side assembly that
-the embedded manifest names. The executables are statically linked."""
+"""Checks a launcher executable as it ships: machine type, subsystem (GUI; console for the console
+build), ASLR/NX flags, its size, that its debug information lives in a separate file, the hardening
+of its toolchain (stack protection for MinGW, Control Flow Guard for MSVC) and that Windows can
+load each imported DLL only from the system folder (a known DLL) or, for the common controls,
+through the side-by-side assembly that the embedded manifest names. The executables are statically linked."""
 import argparse
 import os
 import struct
@@ -21,7 +21,8 @@ KNOWN_DLLS = {
 # Bound by the manifest's dependency to the assembly in the side-by-side store.
 MANIFEST_DLLS = {"comctl32.dll": b"Microsoft.Windows.Common-Controls"}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, GUARD_CF = 0x0040, 0x0020, 0x0100, 0x4000
-GUI_SUBSYSTEM = 2
+# The windowed launcher is a GUI program, its console build a console (character-mode) program.
+SUBSYSTEMS = {"gui": 2, "console": 3}
 MAX_SIZE = 400 * 1024
 # Printed by the stack protector's failure routine, which the MinGW link brings in only when
 # some function is protected.
@@ -87,7 +88,7 @@ def inspect(path):
     }
 
 
-def check(path, arch, toolchain):
+def check(path, arch, toolchain, subsystem="gui"):
     """The failures of one executable, as texts."""
     pe = inspect(path)
     flags, imports, data = pe["flags"], pe["imports"], pe["data"]
@@ -97,8 +98,8 @@ def check(path, arch, toolchain):
     failures = []
     if pe["machine"] != MACHINES[arch]:
         failures.append("machine type 0x%04X, expected 0x%04X" % (pe["machine"], MACHINES[arch]))
-    if pe["subsystem"] != GUI_SUBSYSTEM:
-        failures.append("subsystem %d is not the GUI subsystem" % pe["subsystem"])
+    if pe["subsystem"] != SUBSYSTEMS[subsystem]:
+        failures.append("subsystem %d is not the %s subsystem (%d)" % (pe["subsystem"], subsystem, SUBSYSTEMS[subsystem]))
     wanted = DYNAMIC_BASE | NX_COMPAT | (HIGH_ENTROPY_VA if arch == "x64" else 0)
     if toolchain == "msvc":
         wanted |= GUARD_CF
@@ -129,11 +130,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--arch", choices=sorted(MACHINES), required=True)
     parser.add_argument("--toolchain", choices=["mingw", "msvc"], default="mingw")
+    parser.add_argument("--subsystem", choices=sorted(SUBSYSTEMS), default="gui")
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
     failures = []
     for path in args.files:
-        failures += ["%s: %s" % (path, failure) for failure in check(path, args.arch, args.toolchain)]
+        failures += ["%s: %s" % (path, failure) for failure in check(path, args.arch, args.toolchain, args.subsystem)]
     for failure in failures:
         print("FAIL: " + failure)
     return 1 if failures else 0

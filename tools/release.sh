@@ -22,6 +22,9 @@
 #   --sign FILE.pfx --sign-password-file FILE [--timestamp URL]
 #                        SHA-256 Authenticode signatures on both executables and the installers,
 #                        each verified; any failure leaves nothing written
+#       [--win64-console-exe F --win32-console-exe F]   ...with the console builds of both
+# The console builds (for command-line tools) go in beside the windowed ones as "NAME 64 Console.exe"
+# and "NAME Console.exe" with their INIs; --console-name C names them "C 64.exe" and "C.exe".
 # The branding options set the CMake cache variables MARLWICK_NAME, MARLWICK_ICON, MARLWICK_VERSION,
 # MARLWICK_COMPANY, MARLWICK_DESCRIPTION, MARLWICK_COPYRIGHT and MARLWICK_EXECUTION_LEVEL, which a
 # build from source can set the same way; the builds go to build/release-win64 and -win32.
@@ -32,6 +35,9 @@ out="$root/dist"
 win64_exe=""
 win32_exe=""
 branded=""
+win64_console_exe=""
+win32_console_exe=""
+console_name=""
 name="Marlwick"
 icon="$root/resources/Marlwick.ico"
 version=""
@@ -58,6 +64,9 @@ while [ $# -gt 0 ]; do
     --out) [ $# -ge 2 ] || fail "--out needs a folder"; out=$2; shift 2 ;;
     --win64-exe) [ $# -ge 2 ] || fail "--win64-exe needs a file"; win64_exe=$2; shift 2 ;;
     --win32-exe) [ $# -ge 2 ] || fail "--win32-exe needs a file"; win32_exe=$2; shift 2 ;;
+    --win64-console-exe) [ $# -ge 2 ] || fail "$1 needs a file"; win64_console_exe=$2; shift 2 ;;
+    --win32-console-exe) [ $# -ge 2 ] || fail "$1 needs a file"; win32_console_exe=$2; shift 2 ;;
+    --console-name) [ $# -ge 2 ] && [ -n "$2" ] || fail "--console-name needs a name"; console_name=$2; shift 2 ;;
     --name|--icon|--version|--company|--description|--copyright|--execution-level)
       [ $# -ge 2 ] || fail "$1 needs a value"
       case "$1" in
@@ -88,6 +97,11 @@ while [ $# -gt 0 ]; do
 done
 if { [ -n "$win64_exe" ] && [ -z "$win32_exe" ]; } || { [ -z "$win64_exe" ] && [ -n "$win32_exe" ]; }; then
   fail "--win64-exe and --win32-exe go together"
+fi
+
+if { [ -n "$win64_console_exe" ] || [ -n "$win32_console_exe" ]; } &&
+   { [ -z "$win64_console_exe" ] || [ -z "$win32_console_exe" ] || [ -z "$win64_exe" ]; }; then
+  fail "--win64-console-exe and --win32-console-exe go together, with --win64-exe and --win32-exe"
 fi
 
 if [ -z "$version" ]; then
@@ -150,12 +164,14 @@ if [ -z "$win64_exe" ]; then
   for preset in win64 win32; do
     echo "== Building $preset (Release) in build/release-$preset"
     (cd "$root" && cmake --preset "$preset" -B "build/release-$preset" "${brand[@]}" >/dev/null &&
-       cmake --build "build/release-$preset" --target marlwick -j2)
+       cmake --build "build/release-$preset" --target marlwick marlwick_console -j2)
   done
   win64_exe="$root/build/release-win64/$name 64.exe"
   win32_exe="$root/build/release-win32/$name.exe"
+  win64_console_exe="$root/build/release-win64/$name 64 Console.exe"
+  win32_console_exe="$root/build/release-win32/$name Console.exe"
 fi
-for exe in "$win64_exe" "$win32_exe"; do
+for exe in "$win64_exe" "$win32_exe" ${win64_console_exe:+"$win64_console_exe" "$win32_console_exe"}; do
   [ -f "$exe" ] || fail "no executable at $exe"
 done
 
@@ -187,9 +203,23 @@ sign() {  # sign FILE: signs it in place and verifies the signature
     fail "the signature of $(basename "$1") does not verify: $(printf '%s' "$output" | grep -i -m 3 'fail\|error' | tr '\n' ' ')"
   mv "$signed" "$1"
 }
+# The console builds, under their names, each with its INI.
+if [ -n "$win64_console_exe" ]; then
+  if [ -n "$console_name" ]; then console64="$console_name 64" console32="$console_name"
+  else console64="$name 64 Console" console32="$name Console"; fi
+  cp "$win64_console_exe" "$dir/$console64.exe"
+  cp "$win32_console_exe" "$dir/$console32.exe"
+  for ini in "$console64.ini" "$console32.ini"; do
+    sed 's/\r$//; s/$/\r/' "$root/resources/Marlwick.sample.ini" >"$dir/$ini"
+  done
+fi
 if [ -n "$pfx" ]; then
   sign "$dir/$name 64.exe"
   sign "$dir/$name.exe"
+  if [ -n "$win64_console_exe" ]; then
+    sign "$dir/$console64.exe"
+    sign "$dir/$console32.exe"
+  fi
 fi
 # Windows line ends, so that every editor shows the comments as lines.
 for ini in "$name 64.ini" "$name.ini"; do
@@ -229,6 +259,10 @@ fi
 if [ -n "$branded" ]; then
   cp "$dir/$name 64.exe" "$dir/$name.exe" "$ready/"
   outputs=("$name 64.exe" "$name.exe" "${outputs[@]}")
+  if [ -n "$win64_console_exe" ]; then
+    cp "$dir/$console64.exe" "$dir/$console32.exe" "$ready/"
+    outputs=("$console64.exe" "$console32.exe" "${outputs[@]}")
+  fi
 fi
 
 mkdir -p "$out" || fail "cannot create $out"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Start-up benchmark under Wine: the time from process creation to the first line of main, as the
 # Java program itself measures it (StartupProbe.java: the process's start instant against the
-# clock at main), for the launcher and for the same runtime's own bin\java.exe and bin\javaw.exe
-# running the same class with the same class path, alternating.
+# clock at main), for the launcher, its console build and the same runtime's own bin\java.exe and
+# bin\javaw.exe running the same class with the same class path, alternating.
 # Then the class path expansion of a folder with 10,000 jar files: the launcher with \lib\*.jar
 # over 10,000 empty *.jar files against the same start with one jar, and java.exe with its own
 # wildcard (-cp lib\*) over the same folder.
@@ -23,7 +23,8 @@ many_runs=${2:-5}
 [ "$runs" -ge 1 ] && [ "$many_runs" -ge 1 ] || { echo "usage: $0 [runs] [runs with 10,000 jars]" >&2; exit 2; }
 
 . bench/common.sh
-bench_build  # or $MARLWICK_BENCH_LAUNCHER, another build of the launcher to measure
+bench_build marlwick_console  # or $MARLWICK_BENCH_LAUNCHER, another build of the launcher to measure
+console_exe="$(dirname "$launcher_exe")/Marlwick 64 Console.exe"
 jre=$(tools/fetch-jre.sh)
 
 out="$root/build/bench-startup"
@@ -35,6 +36,7 @@ javac --release 11 -d "$out/classes" bench/startup/StartupProbe.java
 jar --create --file "$app/lib/startup.jar" -C "$out/classes" .
 cp "$app/lib/startup.jar" "$many/startup.jar"
 cp "$launcher_exe" "$app/Marlwick 64.exe"
+cp "$console_exe" "$app/Marlwick 64 Console.exe"
 cp "$launcher_exe" "$many/Marlwick 64.exe"
 # 10,000 empty files: the class is found in the first entry, so the runtime never opens them.
 python3 -c 'import sys
@@ -46,6 +48,7 @@ write_ini() {  # folder, class path
     "$jre_win" "$2" >"$1/Marlwick 64.ini"
 }
 write_ini "$app" '\lib\*.jar'
+cp "$app/Marlwick 64.ini" "$app/Marlwick 64 Console.ini"
 write_ini "$many" '\startup.jar;\lib\*.jar'
 # java.exe gets the class path text that the launcher builds.
 app_cp="$(win "$app")\\lib\\startup.jar;"
@@ -53,21 +56,23 @@ app_cp="$(win "$app")\\lib\\startup.jar;"
 bench_enter_prefix "$out"
 run() { bench_run "$out/results" 120 "$@"; }  # <name> <folder> <program> [arguments...]
 launcher() { run "$1" "$2" "$2/Marlwick 64.exe"; }
+console() { run console "$app" "$app/Marlwick 64 Console.exe"; }
 java_exe() { run "$1" "$app" "$jre/bin/$2" -cp "$3" StartupProbe; }
 
 echo "Warming up (the first start in a fresh prefix takes about 10 s)..." >&2
 for _ in 1 2; do
   launcher warmup "$app"
+  run warmup "$app" "$app/Marlwick 64 Console.exe"
   java_exe warmup java.exe "$app_cp"
   java_exe warmup javaw.exe "$app_cp"
 done
 
-echo "Start to main: $runs runs each of the launcher, java.exe and javaw.exe, alternating..." >&2
+echo "Start to main: $runs runs each of the launcher, its console build, java.exe and javaw.exe, alternating..." >&2
 for i in $(seq 1 "$runs"); do
   if [ $((i % 2)) -eq 1 ]; then
-    launcher launcher "$app"; java_exe java java.exe "$app_cp"; java_exe javaw javaw.exe "$app_cp"
+    launcher launcher "$app"; console; java_exe java java.exe "$app_cp"; java_exe javaw javaw.exe "$app_cp"
   else
-    java_exe javaw javaw.exe "$app_cp"; java_exe java java.exe "$app_cp"; launcher launcher "$app"
+    java_exe javaw javaw.exe "$app_cp"; java_exe java java.exe "$app_cp"; console; launcher launcher "$app"
   fi
 done
 
@@ -96,10 +101,12 @@ def line(label, name, show_entries=False):
     return m, b
 print(f"Process start to the first line of main, medians of {runs} runs each, under Wine:")
 launcher = line("Marlwick 64.exe", "launcher")
+console = line("Marlwick 64 Console.exe", "console")
 java = line("bin\\java.exe", "java")
 javaw = line("bin\\javaw.exe", "javaw")
 print(f"  ratio launcher / java.exe  = {launcher[0] / java[0]:.3f}   (goal: at most 1.05)")
 print(f"  ratio launcher / javaw.exe = {launcher[0] / javaw[0]:.3f}")
+print(f"  ratio console build / java.exe = {console[0] / java[0]:.3f}")
 print(f"Class path expansion, medians of {many_runs} runs each:")
 one = line("Marlwick 64.exe, \\lib\\*.jar = 1 jar", "one-jar", True)
 many = line("Marlwick 64.exe, \\startup.jar;\\lib\\*.jar, 10,001", "many-jars", True)

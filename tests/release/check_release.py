@@ -85,6 +85,28 @@ with tempfile.TemporaryDirectory() as tmp:
         check(files.get(name) is not None and hashlib.sha256(files[name]).hexdigest() == digest,
               "digest of " + name)
 
+    # The console builds beside the windowed ones, under their default names or a name of their own.
+    con64, con32 = os.path.join(tmp, "con 64.exe"), os.path.join(tmp, "con.exe")
+    for path, data in ((con64, b"MZ x64 console"), (con32, b"MZ x86 console")):
+        with open(path, "wb") as f:
+            f.write(data)
+    for extra, names in (([], ("Marlwick 64 Console", "Marlwick Console")),
+                         (["--console-name", "mytool"], ("mytool 64", "mytool"))):
+        console_out = os.path.join(tmp, "console " + "-".join(names))
+        result = run("--out", console_out, "--win64-exe", exe64, "--win32-exe", exe32,
+                     "--win64-console-exe", con64, "--win32-console-exe", con32, *extra)
+        check(result.returncode == 0, "packing the console builds failed: " + result.stderr)
+        with zipfile.ZipFile(os.path.join(console_out, base + ".zip")) as archive:
+            packed = {n[len(base) + 1:]: archive.read(n) for n in archive.namelist() if not n.endswith("/")}
+        check(packed.get(names[0] + ".exe") == b"MZ x64 console", "x64 console build as %s.exe" % names[0])
+        check(packed.get(names[1] + ".exe") == b"MZ x86 console", "x86 console build as %s.exe" % names[1])
+        for ini in (names[0] + ".ini", names[1] + ".ini"):
+            check(packed.get(ini, b"").replace(b"\r\n", b"\n") == sample, ini + " is the sample")
+        check(packed.get("Marlwick 64.exe") == b"MZ x64 launcher", "the windowed builds stay beside them")
+    result = run("--out", os.path.join(tmp, "half"), "--win64-exe", exe64, "--win32-exe", exe32,
+                 "--win64-console-exe", con64)
+    check(result.returncode != 0 and "go together" in result.stderr, "one console build alone is refused")
+
     with open(os.path.join(ROOT, "resources", "Marlwick.ico"), "rb") as f:
         good_icon = f.read()
 

@@ -34,6 +34,20 @@ TEST_CASE(ClipMessageInsert_Table) {
     CHECK_EQ(text.size(), std::wstring(L"Could not find the main class .\n").size() + kMaxMessageInsert);
 }
 
+TEST_CASE(AsOneLine_Table) {
+    struct Row { std::wstring text; std::wstring line; };
+    const Row rows[] = {
+        {L"Main class was not specified in INI file.", L"Main class was not specified in INI file."},
+        {L"Could not find the main class a.B.\n", L"Could not find the main class a.B."},
+        {L"too long:\nC:\\x y\nPlease install it.\n", L"too long: C:\\x y Please install it."},
+        {L"JNI exception: failed\r\n  Reason: x.\n", L"JNI exception: failed Reason: x."},
+        {L"Please  download", L"Please  download"},  // spaces inside a line stay
+        {L"\n\n", L""},
+        {L"", L""},
+    };
+    for (const Row& row : rows) CHECK_EQ_AT(row.text, AsOneLine(row.text), row.line);
+}
+
 TEST_CASE(StringFromTableBlock_ReadsEntriesAndStopsAtTheEnd) {
     // Entries 0 and 2 hold "ab" and "\u00f3"; the others are empty.
     std::vector<uint16_t> block = {2, 'a', 'b', 0, 1, 0x00f3};

@@ -12,6 +12,7 @@ std::wstring EnglishText(unsigned id) {
                    L"server JVM (%s) from:";
         case IDS_JRE_NOT_FOUND:
             return L"The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (%s) from:";
+        case IDS_JRE_NOT_FOUND_CONSOLE: return L"JRE needed (%s); \"JRE Path\" in %s";
         case IDS_LATEST_VERSION: return L"latest version";
         case IDS_MAXIMUM_VERSION: return L"maximum version %s";
         case IDS_MINIMUM_VERSION: return L"minimum version %s";
@@ -63,4 +64,10 @@ TEST_CASE(RequirementText_WholeMessageByJvmType) {
     CHECK_EQ(ComposeJreNotFoundMessage(minimum, open, JvmType::Default, noRequirement),
              std::wstring(L"The Java Runtime Environment (JRE) was not found. Please  download and install a JRE "
                           L"() from:"));
+}
+
+TEST_CASE(RequirementText_ConsoleLineNamesTheRequirementAndTheIniFile) {
+    const JavaVersion minimum = ParseJavaVersion(L"17", kVersionFillMinimum);
+    CHECK_EQ(ComposeJreNotFoundLine(minimum, JavaVersion::OpenMaximum(), L"C:\\Tools\\mytool.ini", EnglishText),
+             std::wstring(L"JRE needed (minimum version 17.0); \"JRE Path\" in C:\\Tools\\mytool.ini"));
 }
