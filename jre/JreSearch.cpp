@@ -1,5 +1,9 @@
 #include "jre/JreSearch.h"
 
+#include <set>
+
+#include "base/DecimalText.h"
+#include "jre/JavaFolderSearch.h"
 #include "jre/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
@@ -118,8 +122,9 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
 
     // 3 and 4. The registry in the launcher's own view, then in the pair product's.
     RegistryJre registered;
-    bool inRegistry = SearchRegistry(system, settings, RegistryView::Native, registered);
-    if (!inRegistry && SearchRegistry(system, settings, RegistryView::Other, registered)) {
+    std::vector<std::wstring> refusedHomes;
+    bool inRegistry = SearchRegistry(system, settings, RegistryView::Native, registered, &refusedHomes);
+    if (!inRegistry && SearchRegistry(system, settings, RegistryView::Other, registered, &refusedHomes)) {
         inRegistry = true;
         selection.runPairProduct = true;
     }
@@ -135,10 +140,29 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
         }
     }
 
-    // 6. Ask the user.
-    if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user");
+    // 6. Runtimes that no registry key names, by the same rules; one the registry refused is not
+    // examined (or counted) again.
+    std::set<std::wstring> seen;
+    for (const std::wstring& refused : refusedHomes) seen.insert(FolderKey(refused));
+    size_t rejected = seen.size();
+    FolderJre unregistered;
+    if (SearchJavaFolders(system, settings, seen, rejected, unregistered)) {
+        const JvmProbeResult probe = ProbeJvmLibrary(system, unregistered.home, settings.jvmType);
+        TraceProbe(L"folder pick", unregistered.home, probe);
+        if (probe.Found()) {
+            selection.jvmLibraryPath = probe.library;
+            selection.version = unregistered.version;
+            selection.runPairProduct = unregistered.foreign;
+            if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
+            return true;
+        }
+    }
+
+    // 7. Ask the user, saying how many runtimes were found and refused.
+    if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user; runtimes found and refused: " + DecimalText(rejected));
     std::wstring home;
     std::wstring library;
+    if (chooser != nullptr) chooser->SetRejectedRuntimes(rejected);
     if (chooser == nullptr || !chooser->Choose(settings, home, library)) {
         if (TraceOn()) TraceLine(L"jre: the user chose no folder");
         return false;

@@ -22,6 +22,11 @@ public:
     std::wstring AppDataFolder() override;
     void CreateFolder(const std::wstring& path) override;
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override;
+    bool EnvironmentVariable(const wchar_t* name, std::wstring& value) override;
+    bool SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names,
+                        bool& more) override;
+    bool FinalPath(const std::wstring& path, std::wstring& resolved) override;
+    bool IsRemoteDrive(const std::wstring& path) override;
 
 private:
     Arch arch_;
