@@ -263,7 +263,7 @@ FolderText CleanJavaHome(const std::wstring& raw) {
         semicolon = semicolon || text.back() == L';';
         text.pop_back();
     }
-    if (semicolon) result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"without its trailing \";\"";
+    if (semicolon) result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"without its trailing ;";
     // "C:\" alone is a drive, not a runtime, but it is probed like any folder.
     if (text.size() == 2 && text[1] == L':') text += L'\\';
     if (EndsWithNoCase(text, L"\\bin")) {
