@@ -41,17 +41,20 @@ bool ShellFolderPicker::PickFolder(HWND owner, const std::wstring& title, std::w
     return true;
 }
 
+std::wstring RejectedRuntimesNote(size_t count) {
+    if (count == 0) return std::wstring();
+    return FormatMessageTemplate(LoadResourceString(IDS_RUNTIMES_REJECTED), {ErrorArg(DecimalText(count))});
+}
+
 JreNotFoundDialog::JreNotFoundDialog(FolderPicker* picker)
     : picker_(picker != nullptr ? picker : &shellPicker_), link_(RGB(0, 0, 255), RGB(128, 0, 128)) {}
 
 bool JreNotFoundDialog::Choose(const JreSettings& settings, std::wstring& home, std::wstring& jvmLibrary) {
     const std::wstring message = ComposeJreNotFoundMessage(settings.minimumVersion, settings.maximumVersion,
                                                            settings.jvmType, LoadResourceString);
-    const std::wstring rejectedNote =
-        rejectedRuntimes_ == 0 ? std::wstring()
-                               : FormatMessageTemplate(LoadResourceString(IDS_RUNTIMES_REJECTED),
-                                                       {ErrorArg(DecimalText(rejectedRuntimes_))});
-    if (Show(GetActiveWindow(), message, settings.jvmType, rejectedNote) != IDOK) return false;
+    if (Show(GetActiveWindow(), message, settings.jvmType, RejectedRuntimesNote(rejectedRuntimes_)) != IDOK) {
+        return false;
+    }
     home = chosenHome_;
     jvmLibrary = chosenLibrary_;
     return true;

@@ -24,6 +24,9 @@ public:
     bool PickFolder(HWND owner, const std::wstring& title, std::wstring& folder) override;
 };
 
+// The dialog's line about `count` runtimes that the search found and refused; empty for none.
+std::wstring RejectedRuntimesNote(size_t count);
+
 class JreNotFoundDialog : public JreFolderChooser {
 public:
     // `picker` null: the shell's folder browser.
