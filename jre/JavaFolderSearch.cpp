@@ -84,7 +84,6 @@ void TraceCandidate(const std::wstring& source, const FolderCandidate& c) {
     line += std::wstring(KindText(c.kind)) + L", " + ProviderText(c.provider);
     if (!c.providerEvidence.empty()) line += L" (" + c.providerEvidence + L")";
     line += std::wstring(L", server ") + TraceFlag(c.candidate.server) + L", favoured " + TraceFlag(c.candidate.favoured);
-    if (c.foreign) line += L", other architecture";
     line += c.admitted ? std::wstring(L": admitted") : L": rejected, " + c.reason;
     TraceLine(line);
 }
@@ -103,7 +102,7 @@ public:
             if (c.runtime) ++rejected_;
             return;
         }
-        (c.foreign ? foreign_ : own_).push_back(std::move(c));
+        admitted_.push_back(std::move(c));
     }
 
     // A folder text refused before anything was probed counts as no runtime found.
@@ -111,16 +110,14 @@ public:
         if (TraceOn()) TraceLine(L"jre: " + source + L" \"" + text + L"\" not searched: " + reason);
     }
 
-    std::vector<FolderCandidate>& Own() { return own_; }
-    std::vector<FolderCandidate>& Foreign() { return foreign_; }
+    std::vector<FolderCandidate>& Admitted() { return admitted_; }
 
 private:
     JreSystem& system_;
     const JreSettings& settings_;
     std::set<std::wstring>& seen_;
     size_t& rejected_;
-    std::vector<FolderCandidate> own_;
-    std::vector<FolderCandidate> foreign_;
+    std::vector<FolderCandidate> admitted_;
 };
 
 void SearchJavaHome(JreSystem& system, Gathering& gathering) {
@@ -219,21 +216,28 @@ void SearchUsualFolders(JreSystem& system, Gathering& gathering) {
     }
 }
 
-// The pick among admitted runtimes of one architecture, by the registry's order and preferences.
-JreCandidate Pick(const std::vector<FolderCandidate>& runtimes, const JreSettings& settings) {
+// The runtime that the registry's order and "Preferred versions" pick among `runtimes` (not
+// empty), as an index into them.
+size_t Pick(const std::vector<FolderCandidate>& runtimes, const JreSettings& settings, int& entry) {
     std::vector<JreCandidate> candidates;
     for (const FolderCandidate& runtime : runtimes) candidates.push_back(runtime.candidate);
     SortCandidates(candidates, settings);
-    int entry = -1;
-    const JreCandidate picked = candidates[PickCandidate(candidates, settings.preferredVersions, &entry)];
-    if (TraceOn()) {
-        std::wstring line = L"jre: picked \"" + picked.home + L"\" version " + FormatJavaVersion(picked.version) +
-                            L" of " + DecimalText(candidates.size()) + L" runtimes found outside the registry: ";
-        line += entry >= 0 ? L"matches Preferred versions entry \"" + settings.preferredVersions[entry] + L"\""
-                           : std::wstring(L"first in order (favoured, server, newest)");
-        TraceLine(line);
+    const JreCandidate& picked = candidates[PickCandidate(candidates, settings.preferredVersions, &entry)];
+    for (size_t i = 0; i < runtimes.size(); ++i) {
+        if (runtimes[i].candidate.home == picked.home) return i;  // homes are unique: duplicates were dropped
     }
-    return picked;
+    return 0;
+}
+
+void TracePick(const FolderCandidate& picked, size_t count, int entry, const JreSettings& settings) {
+    if (!TraceOn()) return;
+    std::wstring line = L"jre: picked \"" + picked.candidate.home + L"\" version " +
+                        FormatJavaVersion(picked.candidate.version) + L" of " + DecimalText(count) +
+                        L" runtimes found outside the registry: ";
+    line += entry >= 0 ? L"matches Preferred versions entry \"" + settings.preferredVersions[entry] + L"\""
+                       : std::wstring(L"first in order (favoured, server, newest)");
+    if (picked.foreign) line += L"; of the other architecture, for the pair product";
+    TraceLine(line);
 }
 
 }  // namespace
@@ -384,11 +388,7 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
         return c;
     }
     c.candidate.server = probe.server;
-    c.foreign = system.IsForeignArchitecture(probe.library);
-    if (c.foreign && settings.pairProduct.empty()) {
-        c.reason = L"a library of the other architecture, and no Pair Product";
-        return c;
-    }
+    c.library = probe.library;
     c.admitted = true;
     return c;
 }
@@ -404,14 +404,41 @@ bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, std::set<
     SearchPath(system, gathering);
     SearchUsualFolders(system, gathering);
 
-    std::vector<FolderCandidate>& runtimes = gathering.Own().empty() ? gathering.Foreign() : gathering.Own();
-    if (runtimes.empty()) {
+    // The architecture is read from the library only of the runtime about to be picked: one that is
+    // foreign is set aside (for the pair product, when there is one) and the pick made again.
+    std::vector<FolderCandidate> own = std::move(gathering.Admitted());
+    std::vector<FolderCandidate> foreign;
+    while (!own.empty()) {
+        int entry = -1;
+        const size_t index = Pick(own, settings, entry);
+        if (!system.IsForeignArchitecture(own[index].library)) {
+            TracePick(own[index], own.size() + foreign.size(), entry, settings);
+            found.home = own[index].candidate.home;
+            found.version = own[index].candidate.version;
+            found.foreign = false;
+            return true;
+        }
+        own[index].foreign = true;
+        if (settings.pairProduct.empty()) {
+            if (TraceOn()) {
+                TraceLine(L"jre: \"" + own[index].candidate.home +
+                          L"\": rejected, a library of the other architecture, and no Pair Product");
+            }
+            ++rejected;
+        } else {
+            foreign.push_back(std::move(own[index]));
+        }
+        own.erase(own.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    if (foreign.empty()) {
         if (TraceOn()) TraceLine(L"jre: no runtime admitted outside the registry");
         return false;
     }
-    const JreCandidate picked = Pick(runtimes, settings);
-    found.home = picked.home;
-    found.version = picked.version;
-    found.foreign = gathering.Own().empty();
+    int entry = -1;
+    const FolderCandidate& picked = foreign[Pick(foreign, settings, entry)];
+    TracePick(picked, foreign.size(), entry, settings);
+    found.home = picked.candidate.home;
+    found.version = picked.candidate.version;
+    found.foreign = true;
     return true;
 }

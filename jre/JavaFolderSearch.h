@@ -77,7 +77,8 @@ struct FolderCandidate {
     std::wstring versionSource;
     std::wstring providerEvidence;
     bool runtime = false;  // the folder holds a Java runtime (bin\java.dll): a refusal counts
-    bool foreign = false;  // its library is of the other architecture: a start for the pair product
+    std::wstring library;  // the JVM library found, when admitted
+    bool foreign = false;  // its library is of the other architecture (read only for a runtime about to be picked)
     bool admitted = false;
     bool duplicate = false;  // found before (registry or an earlier folder): not counted again
     std::wstring reason;     // why not admitted
@@ -85,8 +86,8 @@ struct FolderCandidate {
 
 // Examines one folder by the rules of registry candidates: kind from the layout (bin\javac.exe:
 // JDK) and "JVM Source", version from the release file and the bounds, family from the release
-// file and "VM Provider", a JVM library of the wanted type, and the architecture (a foreign one
-// only with a "Pair Product"). `seen` holds the keys of runtimes already found; this one's is added.
+// file and "VM Provider", and a JVM library of the wanted type. The library's architecture is left
+// to the pick (SearchJavaFolders): reading it costs a mapping of the file. `seen` holds the keys of runtimes already found; this one's is added.
 FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings, const std::wstring& top,
                                   std::set<std::wstring>& seen);
 
