@@ -81,11 +81,38 @@ void TraceCandidate(const std::wstring& source, const FolderCandidate& c) {
     if (!c.versionSource.empty()) {
         line += L"version " + FormatJavaVersion(c.candidate.version) + L" (" + c.versionSource + L"), ";
     }
-    line += std::wstring(KindText(c.kind)) + L", " + ProviderText(c.provider);
+    if (c.kindKnown) line += std::wstring(KindText(c.kind)) + L", ";
+    line += ProviderText(c.provider);
     if (!c.providerEvidence.empty()) line += L" (" + c.providerEvidence + L")";
-    line += std::wstring(L", server ") + TraceFlag(c.candidate.server) + L", favoured " + TraceFlag(c.candidate.favoured);
+    if (!c.library.empty()) line += L", library " + c.library.substr(c.candidate.home.size());
+    line += std::wstring(L", favoured ") + TraceFlag(c.candidate.favoured);
     line += c.admitted ? std::wstring(L": admitted") : L": rejected, " + c.reason;
     TraceLine(line);
+}
+
+// Whether a runtime has a JVM library of the wanted type, by the attribute query, the server
+// library first: today's runtimes have only that one, so the usual answer costs one query. The
+// server flag is exact where it orders candidates ("favor_server", whose order begins with the
+// server library); for the default type it may say server for a runtime that also has a client
+// library, which orders nothing. The pick is probed again in the documented order before its
+// library is used.
+JvmProbeResult ScreeningProbe(JreSystem& system, const std::wstring& home, JvmType type) {
+    JvmProbeResult result;
+    const std::wstring server = home + L"bin\\server\\jvm.dll";
+    if (system.FileExistsQuick(server)) {
+        result.library = server;
+        result.server = true;
+        return result;
+    }
+    size_t count = 0;
+    const JvmProbeStep* steps = JvmProbeSteps(type, count);
+    for (size_t i = 0; i < count; ++i) {
+        if (!steps[i].server && system.FileExistsQuick(home + steps[i].subPath)) {
+            result.library = home + steps[i].subPath;
+            return result;
+        }
+    }
+    return result;
 }
 
 // Gathers the examined runtimes of the three sources.
@@ -339,14 +366,17 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
                                   std::set<std::wstring>& seen) {
     FolderCandidate c;
     c.top = WithTrailingBackslash(top);
-    if (!system.FolderExists(c.top.substr(0, c.top.size() - 1))) {
-        c.reason = system.FileExists(c.top.substr(0, c.top.size() - 1)) ? L"a file, not a folder" : L"no such folder";
-        return c;
-    }
-    c.kind = system.FileExists(c.top + L"bin\\javac.exe") ? JavaKind::Jdk : JavaKind::Jre;
-    c.candidate.home = RuntimeHome(system, c.kind, c.top);
-    if (!HasJavaLibrary(system, c.candidate.home)) {
-        c.reason = L"no Java runtime (no bin\\java.dll)";
+    // The runtime's home: the folder itself (a JRE, or a JDK of Java 9 and later), or the jre\ inside
+    // a JDK of Java 8 and older. Asked by bin\java.dll, so that the usual answer costs one query.
+    if (system.FileExistsQuick(c.top + L"bin\\java.dll")) {
+        c.candidate.home = c.top;
+    } else if (system.FileExistsQuick(c.top + L"jre\\bin\\java.dll")) {
+        c.candidate.home = c.top + L"jre\\";
+    } else {
+        const std::wstring bare = c.top.substr(0, c.top.size() - 1);
+        c.reason = system.FolderExists(bare) ? L"no Java runtime (no bin\\java.dll)"
+                   : system.FileExists(bare) ? L"a file, not a folder"
+                                             : L"no such folder";
         return c;
     }
     c.runtime = true;
@@ -354,6 +384,9 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
         c.duplicate = true;
         return c;
     }
+    // The kind counts only when "JVM Source" chooses or favours one.
+    c.kindKnown = !settings.searchBothKinds || settings.preferJdk != settings.preferJre;
+    if (c.kindKnown) c.kind = system.FileExistsQuick(c.top + L"bin\\javac.exe") ? JavaKind::Jdk : JavaKind::Jre;
 
     std::string release;
     bool complete = false;
@@ -382,7 +415,7 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
         c.reason = L"not wanted by JVM Source / VM Provider";
         return c;
     }
-    const JvmProbeResult probe = ProbeJvmLibrary(system, c.candidate.home, settings.jvmType);
+    const JvmProbeResult probe = ScreeningProbe(system, c.candidate.home, settings.jvmType);
     if (!probe.Found()) {
         c.reason = L"no JVM library of the wanted type";
         return c;

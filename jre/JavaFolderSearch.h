@@ -73,6 +73,7 @@ struct FolderCandidate {
     std::wstring top;  // the folder found, ending with a backslash
     JreCandidate candidate;
     JavaKind kind = JavaKind::Jre;
+    bool kindKnown = false;  // bin\javac.exe is asked only when "JVM Source" chooses or favours a kind
     JavaProvider provider = JavaProvider::Sun;
     std::wstring versionSource;
     std::wstring providerEvidence;
@@ -84,8 +85,8 @@ struct FolderCandidate {
     std::wstring reason;     // why not admitted
 };
 
-// Examines one folder by the rules of registry candidates: kind from the layout (bin\javac.exe:
-// JDK) and "JVM Source", version from the release file and the bounds, family from the release
+// Examines one folder by the rules of registry candidates: its runtime (the folder, or its jre\ for
+// an old JDK), kind from the layout (bin\javac.exe: JDK) and "JVM Source", version from the release file and the bounds, family from the release
 // file and "VM Provider", and a JVM library of the wanted type. The library's architecture is left
 // to the pick (SearchJavaFolders): reading it costs a mapping of the file. `seen` holds the keys of runtimes already found; this one's is added.
 FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings, const std::wstring& top,

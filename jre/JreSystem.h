@@ -57,6 +57,11 @@ public:
     // Creates one folder; an existing folder or any other failure is ignored.
     virtual void CreateFolder(const std::wstring& path) = 0;
 
+    // FileExists by the path's attributes: no find-first-file query, which costs a directory handle
+    // (several round trips to the server under Wine). For screening many folders; the library
+    // that is loaded is still found by ProbeJvmLibrary.
+    virtual bool FileExistsQuick(const std::wstring& path) { return FileExists(path); }
+
     // The value of a process environment variable (any letter case). False when it is not set.
     virtual bool EnvironmentVariable(const wchar_t* name, std::wstring& value) {
         (void)name;

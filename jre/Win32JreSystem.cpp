@@ -132,6 +132,11 @@ void Win32JreSystem::WriteJrePath(const std::wstring& iniPath, const std::wstrin
     IniFile(iniPath).SetString(L"Java Runtime Environment", L"JRE Path", home);
 }
 
+bool Win32JreSystem::FileExistsQuick(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool Win32JreSystem::EnvironmentVariable(const wchar_t* name, std::wstring& value) {
     return QueryEnvironmentVariable(name, value);
 }
@@ -143,7 +148,8 @@ bool Win32JreSystem::SubfolderNames(const std::wstring& folder, size_t limit, st
     WIN32_FIND_DATAW data;
     // FindExInfoBasic skips the short names; limiting to folders is only a hint, hence the test below.
     UniqueFindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
-                                           FindExSearchLimitToDirectories, nullptr, 0));
+                                           FindExSearchLimitToDirectories, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return false;
     size_t read = 0;
     do {

@@ -22,6 +22,7 @@ public:
     std::wstring AppDataFolder() override;
     void CreateFolder(const std::wstring& path) override;
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override;
+    bool FileExistsQuick(const std::wstring& path) override;
     bool EnvironmentVariable(const wchar_t* name, std::wstring& value) override;
     bool SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names,
                         bool& more) override;
