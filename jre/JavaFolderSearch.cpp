@@ -294,12 +294,12 @@ FolderText CleanJavaHome(const std::wstring& raw) {
         semicolon = semicolon || text.back() == L';';
         text.pop_back();
     }
-    if (semicolon) result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"without its trailing ;";
+    if (semicolon) result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"without its trailing semicolon";
     // "C:\" alone is a drive, not a runtime, but it is probed like any folder.
     if (text.size() == 2 && text[1] == L':') text += L'\\';
     if (EndsWithNoCase(text, L"\\bin")) {
         text.resize(text.size() - 4);
-        result.note += std::wstring(result.note.empty() ? L"" : L"; ") + L"names the bin folder: its parent is used";
+        result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"names the bin folder: its parent is used";
     }
     result.folder = WithTrailingBackslash(text);
     result.reason = text.empty() ? std::wstring(L"empty") : RefusedFolderReason(result.folder);

@@ -27,7 +27,7 @@ TEST_CASE(java_home_as_people_set_it) {
     const Row rows[] = {
         {L"C:\\Program Files\\Java\\jdk-21", L"C:\\Program Files\\Java\\jdk-21\\", L""},
         {L"\"C:\\Program Files\\Java\\jdk-21\"", L"C:\\Program Files\\Java\\jdk-21\\", L"quotes"},
-        {L"C:\\jdk-21;", L"C:\\jdk-21\\", L"trailing ;"},
+        {L"C:\\jdk-21;", L"C:\\jdk-21\\", L"trailing semicolon"},
         {L"C:\\jdk-21\\", L"C:\\jdk-21\\", L""},
         {L"  C:\\jdk-21  ", L"C:\\jdk-21\\", L""},
         {L"C:\\jdk-21\\bin", L"C:\\jdk-21\\", L"bin folder"},
