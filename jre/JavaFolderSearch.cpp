@@ -1,6 +1,8 @@
 #include "jre/JavaFolderSearch.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <string_view>
 
 #include "base/DecimalText.h"
 #include "base/PathText.h"
@@ -36,10 +38,11 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
-    if (text.size() < end.size()) return false;
-    for (size_t i = 0; i < end.size(); ++i) {
-        if (FoldAscii(text[text.size() - end.size() + i]) != FoldAscii(end[i])) return false;
+bool EndsWithNoCase(const std::wstring& text, const wchar_t* end) {
+    const size_t length = std::char_traits<wchar_t>::length(end);
+    if (text.size() < length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (FoldAscii(text[text.size() - length + i]) != FoldAscii(end[i])) return false;
     }
     return true;
 }
@@ -52,42 +55,35 @@ std::wstring Trimmed(const std::wstring& text) {
     return text.substr(first, last - first);
 }
 
-std::wstring WithoutQuotes(const std::wstring& text) {
-    std::wstring result;
-    for (wchar_t c : text) {
-        if (c != L'"') result += c;
-    }
-    return result;
+// One trace line from its parts. Every line of this search is made here, which keeps the code of
+// each caller small (the x86 executable is near its size limit).
+void Trace(std::initializer_list<std::wstring_view> parts) {
+    if (!TraceOn()) return;
+    std::wstring line = L"jre: ";
+    for (std::wstring_view part : parts) line.append(part.data(), part.size());
+    TraceLine(line);
 }
 
-const wchar_t* KindText(JavaKind kind) { return kind == JavaKind::Jdk ? L"JDK" : L"JRE"; }
+void AddNote(std::wstring& note, const wchar_t* text) {
+    if (!note.empty()) note += L", ";
+    note += text;
+}
 
 const wchar_t* ProviderText(JavaProvider provider) {
-    switch (provider) {
-    case JavaProvider::Sun: return L"Sun";
-    case JavaProvider::JRockit: return L"JRockit";
-    case JavaProvider::Ibm: return L"IBM";
-    }
-    return L"";
+    return provider == JavaProvider::Ibm ? L"IBM" : provider == JavaProvider::JRockit ? L"JRockit" : L"Sun";
 }
 
-void TraceCandidate(const std::wstring& source, const FolderCandidate& c) {
-    std::wstring line = L"jre: candidate " + source + L" \"" + c.top + L"\": ";
+void TraceCandidate(const wchar_t* source, const FolderCandidate& c) {
+    if (!TraceOn()) return;
     if (c.duplicate) {
-        TraceLine(line + L"found before, not counted again");
+        Trace({L"candidate ", source, L" \"", c.top, L"\": found before, not counted again"});
         return;
     }
-    if (!c.candidate.home.empty()) line += L"home \"" + c.candidate.home + L"\", ";
-    if (!c.versionSource.empty()) {
-        line += L"version " + FormatJavaVersion(c.candidate.version) + L" (" + c.versionSource + L"), ";
-    }
-    if (c.kindKnown) line += std::wstring(KindText(c.kind)) + L", ";
-    line += ProviderText(c.provider);
-    if (!c.providerEvidence.empty()) line += L" (" + c.providerEvidence + L")";
-    if (!c.library.empty()) line += L", library " + c.library.substr(c.candidate.home.size());
-    line += std::wstring(L", favoured ") + TraceFlag(c.candidate.favoured);
-    line += c.admitted ? std::wstring(L": admitted") : L": rejected, " + c.reason;
-    TraceLine(line);
+    const std::wstring version = c.versionSource.empty() ? std::wstring() : FormatJavaVersion(c.candidate.version);
+    Trace({L"candidate ", source, L" \"", c.top, L"\": home \"", c.candidate.home, L"\", version ",
+           version.empty() ? L"unknown" : version, L", ", !c.kindKnown ? L"" : c.kind == JavaKind::Jdk ? L"JDK, " : L"JRE, ",
+           ProviderText(c.provider), L" (", c.providerEvidence, L"), library \"", c.library, L"\", favoured ",
+           TraceFlag(c.candidate.favoured), c.admitted ? L": admitted" : L": rejected, ", c.reason});
 }
 
 // Whether a runtime has a JVM library of the wanted type, by the attribute query, the server
@@ -98,91 +94,75 @@ void TraceCandidate(const std::wstring& source, const FolderCandidate& c) {
 // library is used.
 JvmProbeResult ScreeningProbe(JreSystem& system, const std::wstring& home, JvmType type) {
     JvmProbeResult result;
-    const std::wstring server = home + L"bin\\server\\jvm.dll";
-    if (system.FileExistsQuick(server)) {
-        result.library = server;
-        result.server = true;
-        return result;
-    }
     size_t count = 0;
     const JvmProbeStep* steps = JvmProbeSteps(type, count);
-    for (size_t i = 0; i < count; ++i) {
-        if (!steps[i].server && system.FileExistsQuick(home + steps[i].subPath)) {
-            result.library = home + steps[i].subPath;
-            return result;
+    for (int pass = 0; pass < 2 && !result.Found(); ++pass) {
+        for (size_t i = 0; i < count; ++i) {
+            if (steps[i].server == (pass == 0) && system.FileExistsQuick(home + steps[i].subPath)) {
+                result.library = home + steps[i].subPath;
+                result.server = steps[i].server;
+                break;
+            }
         }
     }
     return result;
 }
 
-// Gathers the examined runtimes of the three sources.
-class Gathering {
-public:
-    Gathering(JreSystem& system, const JreSettings& settings, std::set<std::wstring>& seen, size_t& rejected)
-        : system_(system), settings_(settings), seen_(seen), rejected_(rejected) {}
+// The runtimes of the three sources, examined.
+struct Gathering {
+    JreSystem& system;
+    const JreSettings& settings;
+    RuntimeKeys& seen;
+    size_t& rejected;
+    std::vector<FolderCandidate> admitted;
 
-    void Add(const std::wstring& source, const std::wstring& top) {
-        FolderCandidate c = ExamineJavaFolder(system_, settings_, top, seen_);
-        if (TraceOn()) TraceCandidate(source, c);
-        if (c.duplicate) return;
-        if (!c.admitted) {
-            if (c.runtime) ++rejected_;
-            return;
+    void Add(const wchar_t* source, const std::wstring& top) {
+        FolderCandidate c = ExamineJavaFolder(system, settings, top, seen);
+        TraceCandidate(source, c);
+        if (c.admitted) {
+            admitted.push_back(std::move(c));
+        } else if (c.runtime && !c.duplicate) {
+            ++rejected;
         }
-        admitted_.push_back(std::move(c));
     }
-
-    // A folder text refused before anything was probed counts as no runtime found.
-    static void TraceRefused(const std::wstring& source, const std::wstring& text, const std::wstring& reason) {
-        if (TraceOn()) TraceLine(L"jre: " + source + L" \"" + text + L"\" not searched: " + reason);
-    }
-
-    std::vector<FolderCandidate>& Admitted() { return admitted_; }
-
-private:
-    JreSystem& system_;
-    const JreSettings& settings_;
-    std::set<std::wstring>& seen_;
-    size_t& rejected_;
-    std::vector<FolderCandidate> admitted_;
 };
 
-void SearchJavaHome(JreSystem& system, Gathering& gathering) {
+// A folder text refused before anything was probed: no runtime found, nothing counted.
+void TraceRefused(const wchar_t* source, const std::wstring& text, const std::wstring& reason) {
+    Trace({source, L" \"", text, L"\" not searched: ", reason});
+}
+
+void SearchJavaHome(Gathering& gathering) {
     std::wstring raw;
-    if (!system.EnvironmentVariable(L"JAVA_HOME", raw) || raw.empty()) {
-        if (TraceOn()) TraceLine(L"jre: JAVA_HOME not set");
+    if (!gathering.system.EnvironmentVariable(L"JAVA_HOME", raw) || raw.empty()) {
+        Trace({L"JAVA_HOME not set"});
         return;
     }
     // A value the environment did not expand (set as a plain string) is expanded once.
-    const std::wstring expanded = raw.find(L'%') != std::wstring::npos ? system.ExpandEnvironment(raw) : raw;
-    const FolderText home = CleanJavaHome(expanded);
+    if (raw.find(L'%') != std::wstring::npos) raw = gathering.system.ExpandEnvironment(raw);
+    const FolderText home = CleanJavaHome(raw);
+    if (raw.size() > kMaxJavaFolderLength) raw.resize(kMaxJavaFolderLength);
     if (!home.reason.empty()) {
-        Gathering::TraceRefused(L"JAVA_HOME", expanded.substr(0, kMaxJavaFolderLength), home.reason);
-        return;
+        TraceRefused(L"JAVA_HOME", raw, home.reason);
+    } else if (gathering.system.IsRemoteDrive(home.folder)) {
+        TraceRefused(L"JAVA_HOME", home.folder, L"a network drive, not probed");
+    } else {
+        if (!home.note.empty()) Trace({L"JAVA_HOME \"", raw, L"\" ", home.note});
+        gathering.Add(L"JAVA_HOME", home.folder);
     }
-    if (TraceOn() && !home.note.empty()) TraceLine(L"jre: JAVA_HOME \"" + expanded + L"\" " + home.note);
-    if (system.IsRemoteDrive(home.folder)) {
-        Gathering::TraceRefused(L"JAVA_HOME", home.folder, L"a network drive, not probed");
-        return;
-    }
-    gathering.Add(L"JAVA_HOME", home.folder);
 }
 
-void SearchPath(JreSystem& system, Gathering& gathering) {
+void SearchPath(Gathering& gathering) {
+    JreSystem& system = gathering.system;
     std::wstring path;
-    if (!system.EnvironmentVariable(L"Path", path) || path.empty()) {
-        if (TraceOn()) TraceLine(L"jre: Path not set");
-        return;
-    }
+    system.EnvironmentVariable(L"Path", path);
     const std::vector<PathEntry> entries = SplitPathVariable(path);
     size_t skipped = 0;
-    size_t looked = 0;
     for (const PathEntry& entry : entries) {
         if (!entry.skipped.empty() || system.IsRemoteDrive(entry.folder)) {
             ++skipped;
             continue;
         }
-        ++looked;
         const std::wstring javaExe = entry.folder + L"java.exe";
         if (!system.FileExists(javaExe)) continue;
         // A vendor's link folder (Oracle's ...\Common Files\Oracle\Java\javapath) holds links to the
@@ -190,87 +170,80 @@ void SearchPath(JreSystem& system, Gathering& gathering) {
         std::wstring resolved = javaExe;
         std::wstring home;
         if (!RuntimeOfJavaExe(javaExe, home) && !system.FinalPath(javaExe, resolved)) resolved = javaExe;
-        if (TraceOn()) {
-            TraceLine(L"jre: Path: " + DecimalText(entries.size()) + L" entries, " + DecimalText(skipped) +
-                      L" skipped (empty, relative, network or app-execution aliases); first java.exe \"" + javaExe +
-                      L"\"" + (resolved != javaExe ? L", a link to \"" + resolved + L"\"" : std::wstring()));
-        }
+        Trace({L"Path: ", DecimalText(entries.size()), L" entries, ", DecimalText(skipped),
+               L" skipped (empty, relative, network, app-execution aliases); first java.exe \"", javaExe, L"\", which is \"",
+               resolved, L"\""});
         const std::wstring refused = RefusedFolderReason(resolved);
         if (!refused.empty()) {
-            Gathering::TraceRefused(L"Path", resolved, refused);
+            TraceRefused(L"Path", resolved, refused);
         } else if (!RuntimeOfJavaExe(resolved, home)) {
-            Gathering::TraceRefused(L"Path", resolved, L"java.exe does not lie in a runtime's bin folder");
+            TraceRefused(L"Path", resolved, L"java.exe does not lie in a runtime's bin folder");
         } else {
             gathering.Add(L"Path", home);
         }
         return;
     }
-    if (TraceOn()) {
-        TraceLine(L"jre: Path: " + DecimalText(entries.size()) + L" entries, " + DecimalText(skipped) +
-                  L" skipped, " + DecimalText(looked) + L" looked into: no java.exe");
-    }
+    Trace({L"Path: ", DecimalText(entries.size()), L" entries, ", DecimalText(skipped), L" skipped: no java.exe"});
 }
 
-void SearchUsualFolders(JreSystem& system, Gathering& gathering) {
-    std::set<std::wstring> listed;
+void SearchUsualFolders(Gathering& gathering) {
+    JreSystem& system = gathering.system;
+    RuntimeKeys listed;
     for (const UsualFolder& usual : kUsualFolders) {
-        std::wstring base;
-        if (!system.EnvironmentVariable(usual.variable, base) || base.empty()) continue;
-        const std::wstring folder = WithTrailingBackslash(base) + usual.subPath;
-        if (!listed.insert(FolderKey(folder)).second) continue;  // ProgramW6432 is ProgramFiles in a 64-bit process
-        const std::wstring refused = RefusedFolderReason(folder);
-        if (!refused.empty() || system.IsRemoteDrive(folder)) {
-            Gathering::TraceRefused(L"folder", folder, refused.empty() ? L"a network drive, not probed" : refused);
-            continue;
-        }
+        std::wstring folder;
+        if (!system.EnvironmentVariable(usual.variable, folder) || folder.empty()) continue;
+        folder = WithTrailingBackslash(folder) + usual.subPath;
+        if (!AddRuntimeKey(listed, folder)) continue;  // ProgramW6432 is ProgramFiles in a 64-bit process
+        std::wstring refused = RefusedFolderReason(folder);
+        if (refused.empty() && system.IsRemoteDrive(folder)) refused = L"a network drive, not probed";
         std::vector<std::wstring> names;
         bool more = false;
-        if (!system.SubfolderNames(folder, kMaxFolderEntries, names, more)) {
-            if (TraceOn()) TraceLine(L"jre: folder \"" + folder + L"\": cannot be read");
-            continue;
-        }
-        // The listing's order is the file system's; the runtimes' order is decided by their versions.
-        std::sort(names.begin(), names.end(),
-                  [](const std::wstring& a, const std::wstring& b) { return FolderKey(a) < FolderKey(b); });
-        if (TraceOn()) {
-            TraceLine(L"jre: folder \"" + folder + L"\": " + DecimalText(names.size()) + L" folders" +
-                      (more ? L", stopped after " + DecimalText(kMaxFolderEntries) + L" entries" : std::wstring()));
+        if (!refused.empty()) {
+            TraceRefused(L"folder", folder, refused);
+        } else if (!system.SubfolderNames(folder, kMaxFolderEntries, names, more)) {
+            Trace({L"folder \"", folder, L"\": cannot be read"});
+        } else {
+            // In the listing's order: the runtimes' order is decided by their versions.
+            Trace({L"folder \"", folder, L"\": ", DecimalText(names.size()), L" folders",
+                   more ? L", more than the entries read" : L""});
         }
         for (const std::wstring& name : names) {
-            if (!IsRuntimeFolderName(name, usual.namePrefix)) continue;
-            gathering.Add(L"folder", folder + name + L"\\" + usual.below);
+            if (IsRuntimeFolderName(name, usual.namePrefix)) gathering.Add(L"folder", folder + name + L"\\" + usual.below);
         }
     }
 }
 
 // The runtime that the registry's order and "Preferred versions" pick among `runtimes` (not
-// empty), as an index into them.
-size_t Pick(const std::vector<FolderCandidate>& runtimes, const JreSettings& settings, int& entry) {
+// empty), as an index into them; traced.
+size_t Pick(const std::vector<FolderCandidate>& runtimes, const JreSettings& settings, bool foreign) {
     std::vector<JreCandidate> candidates;
     for (const FolderCandidate& runtime : runtimes) candidates.push_back(runtime.candidate);
     SortCandidates(candidates, settings);
+    int entry = -1;
     const JreCandidate& picked = candidates[PickCandidate(candidates, settings.preferredVersions, &entry)];
-    for (size_t i = 0; i < runtimes.size(); ++i) {
-        if (runtimes[i].candidate.home == picked.home) return i;  // homes are unique: duplicates were dropped
-    }
-    return 0;
-}
-
-void TracePick(const FolderCandidate& picked, size_t count, int entry, const JreSettings& settings) {
-    if (!TraceOn()) return;
-    std::wstring line = L"jre: picked \"" + picked.candidate.home + L"\" version " +
-                        FormatJavaVersion(picked.candidate.version) + L" of " + DecimalText(count) +
-                        L" runtimes found outside the registry: ";
-    line += entry >= 0 ? L"matches Preferred versions entry \"" + settings.preferredVersions[entry] + L"\""
-                       : std::wstring(L"first in order (favoured, server, newest)");
-    if (picked.foreign) line += L"; of the other architecture, for the pair product";
-    TraceLine(line);
+    size_t index = 0;
+    while (index + 1 < runtimes.size() && runtimes[index].candidate.home != picked.home) ++index;
+    Trace({L"picked \"", picked.home, L"\" version ", FormatJavaVersion(picked.version), L" of ",
+           DecimalText(runtimes.size()), L" runtimes found outside the registry: ",
+           entry >= 0 ? L"matches Preferred versions entry \"" : L"first in order (favoured, server, newest)",
+           entry >= 0 ? std::wstring_view(settings.preferredVersions[entry]) : std::wstring_view(),
+           entry >= 0 ? L"\"" : L"", foreign ? L"; of the other architecture, for the pair product" : L""});
+    return index;
 }
 
 }  // namespace
 
+bool AddRuntimeKey(RuntimeKeys& keys, const std::wstring& folder) {
+    const std::wstring key = FolderKey(folder);
+    for (const std::wstring& known : keys) {
+        if (known == key) return false;
+    }
+    keys.push_back(key);
+    return true;
+}
+
 std::wstring RefusedFolderReason(const std::wstring& folder) {
-    if (folder.size() > kMaxJavaFolderLength) return L"longer than " + DecimalText(kMaxJavaFolderLength) + L" characters";
+    if (folder.size() > kMaxJavaFolderLength) return L"longer than 1024 characters";
     if (folder.size() >= 2 && folder[0] == L'\\' && folder[1] == L'\\') return L"a network or device path, not probed";
     const bool drive = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
                        ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
@@ -281,25 +254,26 @@ std::wstring RefusedFolderReason(const std::wstring& folder) {
 FolderText CleanJavaHome(const std::wstring& raw) {
     FolderText result;
     if (raw.size() > kMaxJavaFolderLength * 2) {
-        result.reason = L"longer than " + DecimalText(kMaxJavaFolderLength) + L" characters";
+        result.reason = L"longer than 1024 characters";
         return result;
     }
     std::wstring text = Trimmed(raw);
     if (text.find(L'"') != std::wstring::npos) {
-        text = Trimmed(WithoutQuotes(text));
-        result.note = L"without its quotes";
+        text.erase(std::remove(text.begin(), text.end(), L'"'), text.end());
+        text = Trimmed(text);
+        AddNote(result.note, L"without its quotes");
     }
     bool semicolon = false;
     while (!text.empty() && (text.back() == L';' || text.back() == L'\\' || IsBlank(text.back()))) {
         semicolon = semicolon || text.back() == L';';
         text.pop_back();
     }
-    if (semicolon) result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"without its trailing semicolon";
+    if (semicolon) AddNote(result.note, L"without its trailing semicolon");
     // "C:\" alone is a drive, not a runtime, but it is probed like any folder.
     if (text.size() == 2 && text[1] == L':') text += L'\\';
     if (EndsWithNoCase(text, L"\\bin")) {
         text.resize(text.size() - 4);
-        result.note += std::wstring(result.note.empty() ? L"" : L", ") + L"names the bin folder: its parent is used";
+        AddNote(result.note, L"names the bin folder: its parent is used");
     }
     result.folder = WithTrailingBackslash(text);
     result.reason = text.empty() ? std::wstring(L"empty") : RefusedFolderReason(result.folder);
@@ -363,7 +337,7 @@ std::wstring FolderKey(const std::wstring& folder) {
 }
 
 FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings, const std::wstring& top,
-                                  std::set<std::wstring>& seen) {
+                                  RuntimeKeys& seen) {
     FolderCandidate c;
     c.top = WithTrailingBackslash(top);
     // The runtime's home: the folder itself (a JRE, or a JDK of Java 9 and later), or the jre\ inside
@@ -380,7 +354,7 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
         return c;
     }
     c.runtime = true;
-    if (!seen.insert(FolderKey(c.candidate.home)).second) {
+    if (!AddRuntimeKey(seen, c.candidate.home)) {
         c.duplicate = true;
         return c;
     }
@@ -426,37 +400,32 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
     return c;
 }
 
-bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, std::set<std::wstring>& seen, size_t& rejected,
+bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, RuntimeKeys& seen, size_t& rejected,
                        FolderJre& found) {
     if (!settings.searchJavaFolders) {
-        if (TraceOn()) TraceLine(L"jre: JAVA_HOME, Path and the usual folders not searched: Search Java Folders=no");
+        Trace({L"JAVA_HOME, Path and the usual folders not searched: Search Java Folders=no"});
         return false;
     }
-    Gathering gathering(system, settings, seen, rejected);
-    SearchJavaHome(system, gathering);
-    SearchPath(system, gathering);
-    SearchUsualFolders(system, gathering);
+    Gathering gathering{system, settings, seen, rejected, {}};
+    SearchJavaHome(gathering);
+    SearchPath(gathering);
+    SearchUsualFolders(gathering);
 
     // The architecture is read from the library only of the runtime about to be picked: one that is
     // foreign is set aside (for the pair product, when there is one) and the pick made again.
-    std::vector<FolderCandidate> own = std::move(gathering.Admitted());
+    std::vector<FolderCandidate>& own = gathering.admitted;
     std::vector<FolderCandidate> foreign;
     while (!own.empty()) {
-        int entry = -1;
-        const size_t index = Pick(own, settings, entry);
+        const size_t index = Pick(own, settings, false);
         if (!system.IsForeignArchitecture(own[index].library)) {
-            TracePick(own[index], own.size() + foreign.size(), entry, settings);
             found.home = own[index].candidate.home;
             found.version = own[index].candidate.version;
             found.foreign = false;
             return true;
         }
-        own[index].foreign = true;
+        Trace({L"\"", own[index].candidate.home, L"\": a library of the other architecture",
+               settings.pairProduct.empty() ? L": rejected, no Pair Product" : L": for the pair product"});
         if (settings.pairProduct.empty()) {
-            if (TraceOn()) {
-                TraceLine(L"jre: \"" + own[index].candidate.home +
-                          L"\": rejected, a library of the other architecture, and no Pair Product");
-            }
             ++rejected;
         } else {
             foreign.push_back(std::move(own[index]));
@@ -464,12 +433,10 @@ bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, std::set<
         own.erase(own.begin() + static_cast<std::ptrdiff_t>(index));
     }
     if (foreign.empty()) {
-        if (TraceOn()) TraceLine(L"jre: no runtime admitted outside the registry");
+        Trace({L"no runtime admitted outside the registry"});
         return false;
     }
-    int entry = -1;
-    const FolderCandidate& picked = foreign[Pick(foreign, settings, entry)];
-    TracePick(picked, foreign.size(), entry, settings);
+    const FolderCandidate& picked = foreign[Pick(foreign, settings, true)];
     found.home = picked.candidate.home;
     found.version = picked.candidate.version;
     found.foreign = true;

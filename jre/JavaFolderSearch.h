@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -68,6 +67,11 @@ bool IsRuntimeFolderName(const std::wstring& name, const wchar_t* prefix);
 // backslash.
 std::wstring FolderKey(const std::wstring& folder);
 
+// The keys (FolderKey) of the runtimes found so far. A few hundred at most: a list is enough.
+using RuntimeKeys = std::vector<std::wstring>;
+// Adds the folder's key; false when it was there already.
+bool AddRuntimeKey(RuntimeKeys& keys, const std::wstring& folder);
+
 // One runtime folder found outside the registry, examined.
 struct FolderCandidate {
     std::wstring top;  // the folder found, ending with a backslash
@@ -90,7 +94,7 @@ struct FolderCandidate {
 // file and "VM Provider", and a JVM library of the wanted type. The library's architecture is left
 // to the pick (SearchJavaFolders): reading it costs a mapping of the file. `seen` holds the keys of runtimes already found; this one's is added.
 FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings, const std::wstring& top,
-                                  std::set<std::wstring>& seen);
+                                  RuntimeKeys& seen);
 
 // What the folder search settled.
 struct FolderJre {
@@ -103,5 +107,5 @@ struct FolderJre {
 // architecture are sorted and picked as registry candidates are, and only when there are none
 // those of the other architecture. `seen` holds the registry's runtimes; `rejected` is increased
 // by each Java runtime (a folder with bin\java.dll) found here and refused. False when nothing was admitted.
-bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, std::set<std::wstring>& seen, size_t& rejected,
+bool SearchJavaFolders(JreSystem& system, const JreSettings& settings, RuntimeKeys& seen, size_t& rejected,
                        FolderJre& found);

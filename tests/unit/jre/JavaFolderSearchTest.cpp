@@ -283,7 +283,7 @@ TEST_CASE(a_usual_folder_is_read_only_so_far) {
     for (int i = 0; i < 450; ++i) f.files.insert(std::wstring(kPf) + L"Java\\other" + std::to_wstring(i) + L"\\x");
     JreSettings s;
     s.maximumVersion = ParseMaximumVersion(L"any");
-    std::set<std::wstring> seen;
+    RuntimeKeys seen;
     size_t rejected = 0;
     FolderJre found;
     CHECK_EQ(SearchJavaFolders(f, s, seen, rejected, found), false);
