@@ -82,7 +82,8 @@ void TraceCandidate(const wchar_t* source, const FolderCandidate& c) {
     const std::wstring version = c.versionSource.empty() ? std::wstring() : FormatJavaVersion(c.candidate.version);
     Trace({L"candidate ", source, L" \"", c.top, L"\": home \"", c.candidate.home, L"\", version ",
            version.empty() ? L"unknown" : version, L", ", !c.kindKnown ? L"" : c.kind == JavaKind::Jdk ? L"JDK, " : L"JRE, ",
-           ProviderText(c.provider), L" (", c.providerEvidence, L"), library \"", c.library, L"\", favoured ",
+           ProviderText(c.provider), L" (", c.providerEvidence, L")", c.library.empty() ? L"" : L", library \"",
+           c.library, c.library.empty() ? L"" : L"\"", L", favoured ",
            TraceFlag(c.candidate.favoured), c.admitted ? L": admitted" : L": rejected, ", c.reason});
 }
 
