@@ -181,7 +181,7 @@ TEST_CASE(folders_sources_order_and_rules) {
              PlaceRuntime(j17, m.pf + L"Java\\jdk-17\\", true);
              return m.pf + L"Java\\jdk-17\\";
          }, 0},
-        {L"bounds and JVM Source refuse; the same runtime by JAVA_HOME and folder counts once",
+        {L"bounds, JVM Source and VM Provider refuse; the same runtime by JAVA_HOME and folder counts once",
          [](Machine& m, JreSettings& s, const std::wstring& j25, const std::wstring& j21, const std::wstring& j17) {
              s.minimumVersion = ParseMinimumVersion(L"21");
              ApplyJvmSource(L"only_JDK", s);
@@ -189,8 +189,11 @@ TEST_CASE(folders_sources_order_and_rules) {
              PlaceRuntime(j21, m.pf + L"Java\\jre-21\\", false);       // a JRE
              PlaceRuntime(j25, m.pf + L"Java\\jdk-25\\", true, false);  // no version
              m.javaHome = m.pf + L"JAVA\\jdk-17\\";                   // found twice
+             PlaceRuntime(j21, m.pf + L"Eclipse Adoptium\\jdk-21-openj9\\", true, false);  // IBM
+             testsupport::WriteFileBytes(m.pf + L"Eclipse Adoptium\\jdk-21-openj9\\release",
+                                         "JAVA_VERSION=\"21.0.8\"\nJVM_VARIANT=\"Openj9\"\n");
              return std::wstring();
-         }, 3},
+         }, 4},
         {L"Search Java Folders=no",
          [](Machine& m, JreSettings& s, const std::wstring&, const std::wstring& j21, const std::wstring&) {
              s.searchJavaFolders = false;
