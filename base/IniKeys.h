@@ -22,6 +22,7 @@ inline const wchar_t kSystemPath[] = L"System Path";
 inline const wchar_t kLibraryPath[] = L"Library Path";
 inline const wchar_t kVmParameters[] = L"Virtual Machine Parameters";
 inline const wchar_t kStartupCache[] = L"Startup Cache";
+inline const wchar_t kSearchJavaFolders[] = L"Search Java Folders";
 inline const wchar_t kApplicationType[] = L"Application Type";
 inline const wchar_t kOmitServiceName[] = L"Omit Service Name";
 inline const wchar_t kSingleInstance[] = L"Single Instance";

@@ -3,7 +3,9 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "base/DecimalText.h"
 #include "base/DialogPlacement.h"
+#include "base/MessageText.h"
 #include "base/Resources.h"
 #include "base/WindowObject.h"
 #include "jre/RequirementText.h"
@@ -39,20 +41,29 @@ bool ShellFolderPicker::PickFolder(HWND owner, const std::wstring& title, std::w
     return true;
 }
 
+std::wstring RejectedRuntimesNote(size_t count) {
+    if (count == 0) return std::wstring();
+    return FormatMessageTemplate(LoadResourceString(IDS_RUNTIMES_REJECTED), {ErrorArg(DecimalText(count))});
+}
+
 JreNotFoundDialog::JreNotFoundDialog(FolderPicker* picker)
     : picker_(picker != nullptr ? picker : &shellPicker_), link_(RGB(0, 0, 255), RGB(128, 0, 128)) {}
 
 bool JreNotFoundDialog::Choose(const JreSettings& settings, std::wstring& home, std::wstring& jvmLibrary) {
     const std::wstring message = ComposeJreNotFoundMessage(settings.minimumVersion, settings.maximumVersion,
                                                            settings.jvmType, LoadResourceString);
-    if (Show(GetActiveWindow(), message, settings.jvmType) != IDOK) return false;
+    if (Show(GetActiveWindow(), message, settings.jvmType, RejectedRuntimesNote(rejectedRuntimes_)) != IDOK) {
+        return false;
+    }
     home = chosenHome_;
     jvmLibrary = chosenLibrary_;
     return true;
 }
 
-INT_PTR JreNotFoundDialog::Show(HWND owner, const std::wstring& message, JvmType type) {
+INT_PTR JreNotFoundDialog::Show(HWND owner, const std::wstring& message, JvmType type,
+                                const std::wstring& rejectedNote) {
     message_ = message;
+    rejectedNote_ = rejectedNote;
     jvmType_ = type;
     chosenHome_.clear();
     chosenLibrary_.clear();
@@ -99,6 +110,10 @@ INT_PTR JreNotFoundDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void JreNotFoundDialog::OnInit() {
     link_.Attach(GetDlgItem(dialog_, IDC_DOWNLOAD_LINK));
     SetDlgItemTextW(dialog_, IDC_JRE_MESSAGE, message_.c_str());
+    if (!rejectedNote_.empty()) {
+        SetDlgItemTextW(dialog_, IDC_RUNTIMES_REJECTED, rejectedNote_.c_str());
+        ShowWindow(GetDlgItem(dialog_, IDC_RUNTIMES_REJECTED), SW_SHOWNA);
+    }
     EnableWindow(GetDlgItem(dialog_, IDOK), FALSE);
     CentreDialog(dialog_);
 }

@@ -24,6 +24,9 @@ public:
     bool PickFolder(HWND owner, const std::wstring& title, std::wstring& folder) override;
 };
 
+// The dialog's line about `count` runtimes that the search found and refused; empty for none.
+std::wstring RejectedRuntimesNote(size_t count);
+
 class JreNotFoundDialog : public JreFolderChooser {
 public:
     // `picker` null: the shell's folder browser.
@@ -33,10 +36,12 @@ public:
 
     // Shows the dialog with the settings' version requirement, owned by the thread's active window.
     bool Choose(const JreSettings& settings, std::wstring& home, std::wstring& jvmLibrary) override;
+    void SetRejectedRuntimes(size_t count) override { rejectedRuntimes_ = count; }
 
     // Shows the dialog modally: IDOK once a usable folder was chosen, IDCANCEL otherwise, also when
     // it cannot be created (GetLastError says why; ERROR_NOT_ENOUGH_MEMORY for lack of memory).
-    INT_PTR Show(HWND owner, const std::wstring& message, JvmType type);
+    // `rejectedNote`, when not empty, is shown on a line of its own below the link.
+    INT_PTR Show(HWND owner, const std::wstring& message, JvmType type, const std::wstring& rejectedNote = std::wstring());
 
     // The last folder browsed to, ending with a backslash, and the library found in it (may be empty).
     const std::wstring& chosenHome() const { return chosenHome_; }
@@ -53,6 +58,8 @@ private:
     HWND dialog_ = nullptr;
     JvmType jvmType_ = JvmType::Default;
     std::wstring message_;
+    std::wstring rejectedNote_;
+    size_t rejectedRuntimes_ = 0;
     std::wstring chosenHome_;
     std::wstring chosenLibrary_;
     HyperlinkControl link_;

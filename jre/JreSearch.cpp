@@ -1,5 +1,9 @@
 #include "jre/JreSearch.h"
 
+#include "base/DecimalText.h"
+#ifndef MARLWICK_NO_JAVA_FOLDERS
+#include "jre/JavaFolderSearch.h"
+#endif
 #include "jre/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
@@ -122,8 +126,9 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
 
     // 3 and 4. The registry in the launcher's own view, then in the pair product's.
     RegistryJre registered;
-    bool inRegistry = SearchRegistry(system, settings, RegistryView::Native, registered);
-    if (!inRegistry && SearchRegistry(system, settings, RegistryView::Other, registered)) {
+    std::vector<std::wstring> refusedHomes;
+    bool inRegistry = SearchRegistry(system, settings, RegistryView::Native, registered, &refusedHomes);
+    if (!inRegistry && SearchRegistry(system, settings, RegistryView::Other, registered, &refusedHomes)) {
         inRegistry = true;
         selection.runPairProduct = true;
     }
@@ -139,10 +144,39 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
         }
     }
 
-    // 6. Ask the user.
-    if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user");
+    // 6. Runtimes that no registry key names, by the same rules; one the registry refused is not
+    // examined (or counted) again.
+#ifndef MARLWICK_NO_JAVA_FOLDERS
+    RuntimeKeys seen;
+    for (const std::wstring& refused : refusedHomes) AddRuntimeKey(seen, refused);
+    size_t rejected = seen.size();
+    FolderJre unregistered;
+    if (SearchJavaFolders(system, settings, seen, rejected, unregistered)) {
+        const JvmProbeResult probe = ProbeJvmLibrary(system, unregistered.home, settings.jvmType);
+        TraceProbe(L"folder pick", unregistered.home, probe);
+        if (probe.Found()) {
+            selection.jvmLibraryPath = probe.library;
+            selection.version = unregistered.version;
+            selection.runPairProduct = unregistered.foreign;
+            if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
+            return true;
+        }
+    }
+#else
+    // The x86 executable leaves the folder search out; a runtime registered twice counts once.
+    size_t rejected = 0;
+    for (size_t i = 0; i < refusedHomes.size(); ++i) {
+        size_t first = 0;
+        while (refusedHomes[first] != refusedHomes[i]) ++first;
+        if (first == i) ++rejected;
+    }
+#endif
+
+    // 7. Ask the user, saying how many runtimes were found and refused.
+    if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user; runtimes found and refused: " + DecimalText(rejected));
     std::wstring home;
     std::wstring library;
+    if (chooser != nullptr) chooser->SetRejectedRuntimes(rejected);
     if (chooser == nullptr || !chooser->Choose(settings, home, library)) {
         if (TraceOn()) TraceLine(L"jre: the user chose no folder");
         return false;

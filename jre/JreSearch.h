@@ -2,6 +2,7 @@
 // write-back of the user's choice.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ class JreFolderChooser {
 public:
     virtual ~JreFolderChooser() = default;
     virtual bool Choose(const JreSettings& settings, std::wstring& home, std::wstring& jvmLibrary) = 0;
+    // How many runtimes the search found and refused, told before Choose.
+    virtual void SetRejectedRuntimes(size_t count) { (void)count; }
 };
 
 // The JRE folder beside the executable: its own folder when that holds bin\java.dll, otherwise its
@@ -50,6 +53,7 @@ std::vector<JrePathTarget> JrePathTargets(const JreSettings& settings, const std
 void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std::wstring& home);
 
 // The INI path, the local JRE folder, the registry in the launcher's own view, the registry in the
-// other view (only with a pair product), and last the chooser (may be null: no dialog). False when
+// other view (only with a pair product), JAVA_HOME, Path and the usual install folders (unless
+// "Search Java Folders" is "no"), and last the chooser (may be null: no dialog). False when
 // nothing was found and the user did not choose a folder.
 bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection);

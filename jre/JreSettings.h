@@ -27,4 +27,5 @@ struct JreSettings {
     bool ibmFavoured = false;
     bool isService = false;
     std::wstring pairProduct;
+    bool searchJavaFolders = true;  // JAVA_HOME, Path and the usual install folders after the registry
 };

@@ -57,6 +57,42 @@ public:
     // Creates one folder; an existing folder or any other failure is ignored.
     virtual void CreateFolder(const std::wstring& path) = 0;
 
+    // FileExists by the path's attributes: no find-first-file query, which costs a directory handle
+    // (several round trips to the server under Wine). For screening many folders; the library
+    // that is loaded is still found by ProbeJvmLibrary.
+    virtual bool FileExistsQuick(const std::wstring& path) { return FileExists(path); }
+
+    // The value of a process environment variable (any letter case). False when it is not set.
+    virtual bool EnvironmentVariable(const wchar_t* name, std::wstring& value) {
+        (void)name;
+        value.clear();
+        return false;
+    }
+
+    // The names of the sub-folders of `folder` (ending with a backslash), without "." and "..",
+    // from at most `limit` entries read; `more` tells whether the folder held more. Nothing below
+    // them is read. False when the folder cannot be read.
+    virtual bool SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names,
+                                bool& more) {
+        (void)folder;
+        (void)limit;
+        names.clear();
+        more = false;
+        return false;
+    }
+
+    // The path that a file finally names, symbolic links followed. False when it cannot be opened.
+    virtual bool FinalPath(const std::wstring& path, std::wstring& resolved) {
+        resolved = path;
+        return false;
+    }
+
+    // True when a drive path lies on a network drive (which could stall the start if probed).
+    virtual bool IsRemoteDrive(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
+
     // Writes "JRE Path" in section "Java Runtime Environment" of an INI file; failures are ignored.
     virtual void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) = 0;
 };

@@ -216,7 +216,8 @@ std::wstring JavaHomeFromRegistryData(const unsigned char* data, size_t size) {
     return text;
 }
 
-std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag) {
+std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag,
+                                            std::vector<std::wstring>* refusedHomes) {
     std::vector<JreCandidate> candidates;
     for (const KeyInHive& where : KeysInSearchOrder()) {
         const VendorKey& key = *where.key;
@@ -239,7 +240,11 @@ std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings
             std::wstring reason;
             const bool admitted = ExamineVersion(system, settings, where, viewFlag, name, candidate, versionSource, reason);
             if (TraceOn()) TraceCandidate(where, name, candidate, versionSource, admitted, reason);
-            if (admitted) candidates.push_back(std::move(candidate));
+            if (admitted) {
+                candidates.push_back(std::move(candidate));
+            } else if (refusedHomes != nullptr && !candidate.home.empty() && HasJavaLibrary(system, candidate.home)) {
+                refusedHomes->push_back(candidate.home);
+            }
         }
     }
     return candidates;
@@ -274,13 +279,14 @@ uint32_t RegistryViewFlag(RegistryView view, Arch arch) {
     return view == RegistryView::Native ? 0 : OtherRegistryViewFlag(arch);
 }
 
-bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found) {
+bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found,
+                    std::vector<std::wstring>* refusedHomes) {
     if (view == RegistryView::Other && settings.pairProduct.empty()) {
         if (TraceOn()) TraceLine(L"jre: other registry view not searched: no Pair Product");
         return false;
     }
     std::vector<JreCandidate> candidates =
-        CollectCandidates(system, settings, RegistryViewFlag(view, system.Architecture()));
+        CollectCandidates(system, settings, RegistryViewFlag(view, system.Architecture()), refusedHomes);
     if (candidates.empty()) {
         if (TraceOn()) TraceLine(L"jre: no registry candidate admitted");
         return false;

@@ -63,7 +63,10 @@ struct JreCandidate {
 };
 
 // Every admitted candidate of the searched keys in one view, in key order, then enumeration order.
-std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag);
+// `refusedHomes` (optional) receives the home of each refused candidate that holds a Java runtime
+// (bin\java.dll): a key left behind by an uninstalled runtime names nothing.
+std::vector<JreCandidate> CollectCandidates(JreSystem& system, const JreSettings& settings, uint32_t viewFlag,
+                                            std::vector<std::wstring>* refusedHomes = nullptr);
 
 // Stable order: favoured first (only when both kinds are searched), server first (only for
 // "favor_server"), then the greater version first.
@@ -88,4 +91,5 @@ struct RegistryJre {
 
 // One search in one view. The other view is searched only when a pair product is configured.
 // False when no candidate was found.
-bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found);
+bool SearchRegistry(JreSystem& system, const JreSettings& settings, RegistryView view, RegistryJre& found,
+                    std::vector<std::wstring>* refusedHomes = nullptr);

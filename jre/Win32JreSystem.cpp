@@ -131,3 +131,73 @@ void Win32JreSystem::CreateFolder(const std::wstring& path) { CreateDirectoryW(p
 void Win32JreSystem::WriteJrePath(const std::wstring& iniPath, const std::wstring& home) {
     IniFile(iniPath).SetString(L"Java Runtime Environment", L"JRE Path", home);
 }
+
+#ifndef MARLWICK_NO_JAVA_FOLDERS
+bool Win32JreSystem::FileExistsQuick(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32JreSystem::EnvironmentVariable(const wchar_t* name, std::wstring& value) {
+    return QueryEnvironmentVariable(name, value);
+}
+
+bool Win32JreSystem::SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names,
+                                    bool& more) {
+    names.clear();
+    more = false;
+    WIN32_FIND_DATAW data;
+    // FindExInfoBasic skips the short names; limiting to folders is only a hint, hence the test below.
+    UniqueFindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+                                           FindExSearchLimitToDirectories, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return false;
+    size_t read = 0;
+    do {
+        if (read++ == limit) {
+            more = true;
+            break;
+        }
+        const std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
+            names.push_back(name);
+        }
+    } while (FindNextFileW(find.get(), &data));
+    return true;
+}
+
+bool Win32JreSystem::FinalPath(const std::wstring& path, std::wstring& resolved) {
+    resolved = path;
+    // No access beyond the attributes: enough to follow links, and granted where reading is not.
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return false;
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = GetFinalPathNameByHandleW(file.get(), &buffer[0], static_cast<DWORD>(buffer.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            // \\?\C:\... is a drive path; \\?\UNC\server\... a network one, refused by the caller.
+            if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+                resolved = L"\\\\" + buffer.substr(8);
+            } else if (buffer.compare(0, 4, L"\\\\?\\") == 0) {
+                resolved = buffer.substr(4);
+            } else {
+                resolved = buffer;
+            }
+            return true;
+        }
+        buffer.resize(length);
+    }
+    return false;
+}
+
+bool Win32JreSystem::IsRemoteDrive(const std::wstring& path) {
+    if (path.size() < 2 || path[1] != L':') return false;
+    // GetDriveType answers from the drive's mapping, without asking the server.
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+#endif  // MARLWICK_NO_JAVA_FOLDERS

@@ -143,6 +143,8 @@ SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSetting
     settings.jvmType = ParseJvmType(layered.GetString(ini::kJreSection, ini::kJvmType));
     ApplyJvmSource(layered.GetString(ini::kJreSection, ini::kJvmSource), settings);
     ApplyVmProvider(layered.GetString(ini::kJreSection, ini::kVmProvider), settings);
+    // On unless "no" in any letter case: a Java found outside the registry is as good as a registered one.
+    settings.searchJavaFolders = !EqualsAsciiNoCase(layered.GetString(ini::kJreSection, ini::kSearchJavaFolders), L"no");
 
     const std::wstring mainClass = layered.GetString(ini::kJreSection, ini::kMainClass);
     if (mainClass.empty()) return SettingsResult::NoMainClass;

@@ -3,6 +3,7 @@
 # tests, shows each dialog under Wine on a private X display, and writes
 #
 #   docs/screenshots/jre-not-found-en.png    docs/screenshots/jre-not-found-es.png
+#   docs/screenshots/jre-not-found-refused-en.png   docs/screenshots/jre-not-found-refused-es.png
 #   docs/screenshots/java-exception-en.png   docs/screenshots/java-exception-es.png
 #
 # (The Spanish pictures need the es_ES.UTF-8 locale on this machine; see tests/wine/README.md.)

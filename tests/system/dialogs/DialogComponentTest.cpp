@@ -622,6 +622,36 @@ TEST_CASE(LinkIsOpenedWithComOnTheThread) {
     CHECK_EQ(after, S_OK);
 }
 
+// The line about runtimes that the search found and refused: shown with its count in the system's
+// language, and not at all when there were none.
+TEST_CASE(JreDialogSaysHowManyRuntimesWereRefused) {
+    const bool es = Spanish();
+    struct Row {
+        size_t count;
+        const wchar_t* text;  // empty: the line is hidden
+    };
+    const Row rows[] = {
+        {3, es ? L"Entornos de Java hallados pero no adecuados: 3" : L"Java runtimes found but not suitable: 3"},
+        {0, L""},
+    };
+    for (const Row& row : rows) {
+        ScriptedPicker picker;
+        JreNotFoundDialog dialog(&picker);
+        const std::wstring note = RejectedRuntimesNote(row.count);
+        ModalThread modal([&] { return dialog.Show(nullptr, JreMessage(JvmType::Default), JvmType::Default, note); });
+        HWND window = modal.WaitForDialog();
+        CHECK(window != nullptr);
+        if (window == nullptr) continue;
+        HWND line = GetDlgItem(window, IDC_RUNTIMES_REJECTED);
+        CHECK_EQ(testsupport::WindowText(line), std::wstring(row.text));
+        CHECK_EQ(IsWindowVisible(line) != FALSE, *row.text != L'\0');
+        testsupport::PressButton(window, IDCANCEL);
+        INT_PTR result = 0;
+        CHECK(modal.Finish(result));
+        CHECK_EQ(result, INT_PTR(IDCANCEL));
+    }
+}
+
 // Not a check: the pictures for the README (tools/screenshots.sh).
 TEST_CASE(Screenshots) {
     const std::wstring folder = testsupport::EnvironmentValue(L"MARLWICK_SCREENSHOT_DIR");
@@ -635,6 +665,21 @@ TEST_CASE(Screenshots) {
         if (window != nullptr) {
             Sleep(300);
             CHECK(SaveBitmap(CaptureWindow(window), folder + L"\\jre-not-found-" + language + L".bmp"));
+            testsupport::PressButton(window, IDCANCEL);
+        }
+        INT_PTR result = 0;
+        modal.Finish(result);
+    }
+    {
+        ScriptedPicker picker;
+        JreNotFoundDialog dialog(&picker);
+        ModalThread modal([&] {
+            return dialog.Show(nullptr, JreMessage(JvmType::Default), JvmType::Default, RejectedRuntimesNote(3));
+        });
+        HWND window = modal.WaitForDialog();
+        if (window != nullptr) {
+            Sleep(300);
+            CHECK(SaveBitmap(CaptureWindow(window), folder + L"\\jre-not-found-refused-" + language + L".bmp"));
             testsupport::PressButton(window, IDCANCEL);
         }
         INT_PTR result = 0;

@@ -93,4 +93,44 @@ public:
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override {
         writes.emplace_back(iniPath, home);
     }
+
+    // Variables that EnvironmentVariable sees (ExpandEnvironment reads `environment` too).
+    bool EnvironmentVariable(const wchar_t* name, std::wstring& value) override {
+        auto it = environment.find(name);
+        if (it == environment.end()) return false;
+        value = it->second;
+        return true;
+    }
+    // The sub-folders that the files imply; `unreadable` folders cannot be listed.
+    std::set<std::wstring> unreadable;
+    size_t entriesRead = 0;
+    bool SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names, bool& more) override {
+        names.clear();
+        more = false;
+        if (unreadable.count(folder) != 0 || !FolderExists(folder.substr(0, folder.size() - 1))) return false;
+        std::set<std::wstring> found;
+        for (auto it = files.lower_bound(folder); it != files.end() && it->compare(0, folder.size(), folder) == 0; ++it) {
+            const size_t slash = it->find(L'\\', folder.size());
+            if (slash != std::wstring::npos) found.insert(it->substr(folder.size(), slash - folder.size()));
+        }
+        for (const std::wstring& name : found) {
+            if (names.size() == limit) {
+                more = true;
+                break;
+            }
+            ++entriesRead;
+            names.push_back(name);
+        }
+        return true;
+    }
+    std::map<std::wstring, std::wstring> links;  // link path -> the file it names
+    bool FinalPath(const std::wstring& path, std::wstring& resolved) override {
+        auto it = links.find(path);
+        resolved = it == links.end() ? path : it->second;
+        return files.count(resolved) != 0;
+    }
+    std::set<wchar_t> remoteDrives;
+    bool IsRemoteDrive(const std::wstring& path) override {
+        return path.size() >= 2 && path[1] == L':' && remoteDrives.count(path[0]) != 0;
+    }
 };
