@@ -1,21 +1,12 @@
 #include "jvm/StartupCache.h"
 
 #include "base/DecimalText.h"
+#include "base/TextSplit.h"
 
 namespace {
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
-}
-
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
-
-bool EqualsNoCase(const std::wstring& a, size_t from, size_t count, const std::wstring& b) {
-    if (count != b.size() || from + count > a.size()) return false;
-    for (size_t i = 0; i < count; ++i) {
-        if (AsciiLower(a[from + i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
 }
 
 bool AllOf(const std::wstring& text, size_t from, size_t to, bool (*test)(wchar_t)) {
@@ -142,7 +133,7 @@ std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>&
         // "<stem>.<key>." and then "aot", "jsa", "failed", "<pid>.tmp" or "<pid>.tmp.config".
         const size_t key = stem.size() + 1;
         const size_t rest = key + kKeyDigits + 1;
-        if (name.size() <= rest || !EqualsNoCase(name, 0, stem.size(), stem) || name[stem.size()] != L'.' ||
+        if (name.size() <= rest || !EqualsAsciiNoCase(name.substr(0, stem.size()), stem) || name[stem.size()] != L'.' ||
             !AllOf(name, key, key + kKeyDigits, IsHexDigit) || name[rest - 1] != L'.') {
             continue;
         }

@@ -42,13 +42,11 @@ bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-// True when the path survives the ANSI code page in which the VM receives its options. A code page
-// that refuses the question (UTF-8) holds every character.
+// True when the path survives the conversion with which the VM receives its options.
 bool SurvivesAnsi(const std::wstring& path) {
-    BOOL lost = FALSE;
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(),
-                                         static_cast<int>(path.size()), nullptr, 0, nullptr, &lost);
-    return size == 0 || !lost;
+    bool lossless = false;
+    ToAnsi(path, &lossless);
+    return lossless;
 }
 
 // The files of the folder that begin with "<stem>.", each marked stale when last written over an
