@@ -65,11 +65,10 @@ void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std:
 // is taken relative to the executable's folder. Drive and network paths, and paths from the root
 // of the current drive, stay as written.
 static std::wstring JrePathHome(JreSystem& system, const std::wstring& jrePath) {
-    std::wstring home = WithTrailingBackslash(jrePath);
-    if (IsAbsolutePath(home) || home[0] == L'\\') return home;
+    const std::wstring home = WithTrailingBackslash(jrePath);
     std::wstring modulePath;
     if (!system.ModulePath(modulePath)) return home;
-    return FolderWithSlashOf(modulePath) + home;
+    return BesideExecutable(modulePath, home);
 }
 
 namespace {

@@ -106,22 +106,13 @@ bool Win32JreSystem::RegistryValueData(RegistryRoot root, const std::wstring& ke
     if (RegOpenKeyExW(RootKey(root), key.c_str(), 0, KEY_READ | viewFlag, handle.put()) != ERROR_SUCCESS) {
         return false;
     }
-    // The size first, then the data; the value may grow in between, so a few rounds are allowed.
-    DWORD size = 0;
-    if (RegQueryValueExW(handle.get(), valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (size == 0) return false;
-        data.resize(size);
-        DWORD read = size;
-        const LONG result = RegQueryValueExW(handle.get(), valueName, nullptr, nullptr, data.data(), &read);
-        if (result == ERROR_SUCCESS) {
-            data.resize(read < size ? read : size);
-            return !data.empty();
-        }
-        if (result != ERROR_MORE_DATA) return false;
-        size = read;
-    }
-    return false;
+    // The value may grow between two reads; the buffer follows it.
+    return FillBuffer(data, 256, [&](unsigned char* buffer, size_t capacity) -> long long {
+        DWORD size = static_cast<DWORD>(capacity);
+        const LONG result = RegQueryValueExW(handle.get(), valueName, nullptr, nullptr, buffer, &size);
+        if (result == ERROR_SUCCESS) return size;  // a full buffer reads once more, in a bigger one
+        return result == ERROR_MORE_DATA ? static_cast<long long>(size) : -1;
+    }) && !data.empty();
 }
 
 std::wstring Win32JreSystem::AppDataFolder() { return GetAppDataFolder(); }
@@ -129,5 +120,5 @@ std::wstring Win32JreSystem::AppDataFolder() { return GetAppDataFolder(); }
 void Win32JreSystem::CreateFolder(const std::wstring& path) { CreateDirectoryW(path.c_str(), nullptr); }
 
 void Win32JreSystem::WriteJrePath(const std::wstring& iniPath, const std::wstring& home) {
-    IniFile(iniPath).SetString(L"Java Runtime Environment", L"JRE Path", home);
+    WriteIniValue(iniPath, ini::kJreSection, ini::kJrePath, home);
 }
