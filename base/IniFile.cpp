@@ -109,26 +109,72 @@ UniqueFile CreateTemporaryFile(const std::wstring& path, DWORD attributes, std::
     return UniqueFile();
 }
 
+enum class PutResult { Done, Failed, Raced };
+
 // Puts the written temporary file in the INI's place. ReplaceFileW keeps the INI's attributes
 // (hidden included), creation time and security; when it fails it leaves both files as they were,
 // except that a failure to move the replacement may leave the INI under no name at all (then the
-// temporary file takes the name).
-bool PutInPlace(const std::wstring& path, const std::wstring& temporaryPath, bool replace) {
+// temporary file takes the name). Raced: there was no INI when the text was made, and now there
+// is one (another launcher wrote it meanwhile), whose values the text lacks.
+PutResult PutInPlace(const std::wstring& path, const std::wstring& temporaryPath, bool replace) {
     const std::wstring target = FilePath(path);
     const std::wstring source = FilePath(temporaryPath);
     if (!replace) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return false;  // someone else wrote one first
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return PutResult::Done;
+        return GetLastError() == ERROR_ALREADY_EXISTS ? PutResult::Raced : PutResult::Failed;
     }
     if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                      nullptr, nullptr)) {
-        return true;
+        return PutResult::Done;
     }
     const DWORD error = GetLastError();
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return PutResult::Done;
+        }
     }
-    return false;
+    return PutResult::Failed;
+}
+
+PutResult WriteOnce(const std::wstring& path, const std::wstring& section, const std::wstring& key,
+                    const std::wstring& value, IniWriteObserver observer) {
+    std::string bytes;
+    const FileState state = ReadWholeFile(path, bytes);
+    if (state == FileState::Unreadable) return PutResult::Failed;
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (state == FileState::Read) {
+        attributes = GetFileAttributesW(FilePath(path).c_str());
+        // Windows refuses to replace a read-only file (the caller must have write access to it);
+        // the file stays as it is, and so it does wherever the refusal would not come.
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0) return PutResult::Failed;
+        attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    }
+    // A new file is UTF-8 without a mark, so that a file of ASCII text is the same as an ANSI one.
+    const IniEncoding encoding = state == FileState::Missing ? IniEncoding::Utf8 : DetectIniEncoding(bytes);
+    const std::string written = Encode(SetIniTextValue(Decode(bytes, encoding), section, key, value), encoding);
+
+    std::wstring temporaryPath;
+    {
+        UniqueFile file = CreateTemporaryFile(path, attributes, temporaryPath);
+        if (!file) return PutResult::Failed;
+        DWORD done = 0;
+        const bool whole = WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &done, nullptr) &&
+                           done == written.size() && FlushFileBuffers(file.get());
+        if (!whole) {
+            file.reset();
+            DeleteFileW(FilePath(temporaryPath).c_str());
+            return PutResult::Failed;
+        }
+    }
+    if (observer != nullptr) observer(IniWriteStep::TemporaryWritten, temporaryPath);
+    const PutResult result = PutInPlace(path, temporaryPath, state == FileState::Read);
+    if (result != PutResult::Done) {
+        DeleteFileW(FilePath(temporaryPath).c_str());
+        return result;
+    }
+    if (observer != nullptr) observer(IniWriteStep::Replaced, temporaryPath);
+    return PutResult::Done;
 }
 
 }  // namespace
@@ -147,42 +193,12 @@ IniSnapshot ReadIniSnapshot(const std::wstring& path) {
 
 bool WriteIniValue(const std::wstring& path, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value, IniWriteObserver observer) {
-    std::string bytes;
-    const FileState state = ReadWholeFile(path, bytes);
-    if (state == FileState::Unreadable) return false;
-    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    if (state == FileState::Read) {
-        attributes = GetFileAttributesW(FilePath(path).c_str());
-        // Windows refuses to replace a read-only file (the caller must have write access to it);
-        // the file stays as it is, and so it does wherever the refusal would not come.
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
-        attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+    // A file that appeared while the text was made is read again, so that its values stay.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const PutResult result = WriteOnce(path, section, key, value, observer);
+        if (result != PutResult::Raced) return result == PutResult::Done;
     }
-    // A new file is UTF-8 without a mark, so that a file of ASCII text is the same as an ANSI one.
-    const IniEncoding encoding = state == FileState::Missing ? IniEncoding::Utf8 : DetectIniEncoding(bytes);
-    const std::string written = Encode(SetIniTextValue(Decode(bytes, encoding), section, key, value), encoding);
-
-    std::wstring temporaryPath;
-    {
-        UniqueFile file = CreateTemporaryFile(path, attributes, temporaryPath);
-        if (!file) return false;
-        DWORD done = 0;
-        const bool whole = WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &done, nullptr) &&
-                           done == written.size() && FlushFileBuffers(file.get());
-        if (!whole) {
-            file.reset();
-            DeleteFileW(FilePath(temporaryPath).c_str());
-            return false;
-        }
-    }
-    if (observer != nullptr) observer(IniWriteStep::TemporaryWritten, temporaryPath);
-    if (!PutInPlace(path, temporaryPath, state == FileState::Read)) {
-        DeleteFileW(FilePath(temporaryPath).c_str());
-        return false;
-    }
-    if (observer != nullptr) observer(IniWriteStep::Replaced, temporaryPath);
-    return true;
+    return false;
 }
 
 bool GetModulePath(std::wstring& path) {

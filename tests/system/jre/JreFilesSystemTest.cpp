@@ -345,10 +345,13 @@ TEST_CASE(writeback_two_writers_at_once) {
         CHECK(testsupport::WriteFileBytes(path, kOldIni));
         testsupport::Process a = StartWriter(path, L"C:\\a\\", L"");
         testsupport::Process b = StartWriter(path, L"C:\\b\\", L"");
-        a.WaitForExit(60000);
-        b.WaitForExit(60000);
+        const DWORD codeA = a.WaitForExit(60000).exitCode;
+        const DWORD codeB = b.WaitForExit(60000).exitCode;
         std::string bytes;
         CHECK(testsupport::ReadFileBytes(path, bytes));
+        if (bytes != expectedA && bytes != expectedB) {
+            check::Fail(__FILE__, __LINE__, "exit codes " + std::to_string(codeA) + " " + std::to_string(codeB) + ": " + bytes);
+        }
         CHECK_EQ_AT(std::to_wstring(round), bytes == expectedA || bytes == expectedB, true);
         CHECK_EQ_AT(std::to_wstring(round), TemporaryFiles(temp.path()), size_t(0));
     }
