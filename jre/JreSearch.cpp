@@ -1,6 +1,6 @@
 #include "jre/JreSearch.h"
 
-#include "jre/JvmProbe.h"
+#include "runtime/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
 #include "base/PathText.h"

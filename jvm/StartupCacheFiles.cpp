@@ -9,6 +9,9 @@
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
 #include "jvm/JniRef.h"
+#include "runtime/JavaVersion.h"
+#include "runtime/ReleaseFile.h"
+#include "runtime/Win32RuntimeFiles.h"
 
 namespace {
 
@@ -209,4 +212,23 @@ void StartupCacheFiles::VmEnded() {
     const DWORD error = GetLastError();
     DeleteCacheFile(tempPath_);
     if (TraceOn()) Trace(L"cache not renamed, error " + DecimalText(error));
+}
+
+CacheRuntime InspectRuntime(const std::wstring& jvmHome, const std::wstring& jvmLibraryPath,
+                            std::wstring& releaseVersion) {
+    CacheRuntime runtime;
+    releaseVersion.clear();
+    std::string data;
+    bool complete = false;
+    if (ReadFileStart(jvmHome + L"\\release", kReleaseFileReadLimit, data, complete)) {
+        ReadReleaseVersion(data, complete, releaseVersion);
+    }
+    JavaVersion version;
+    if (ParseJavaVersion(releaseVersion, kVersionFillMinimum, version)) {
+        runtime.featureVersion = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
+    }
+    // The dynamic archive sits on top of the base archive beside jvm.dll.
+    runtime.hasBaseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
+    runtime.hasJavaExe = PathExists(jvmHome + L"\\bin\\java.exe");
+    return runtime;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/JreSettings.h"
 #include "jvm/JavaStart.h"
 #include "splash/SplashLayout.h"

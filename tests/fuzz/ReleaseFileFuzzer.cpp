@@ -1,7 +1,7 @@
 // A runtime's `release` file, of any bytes and length, cut short or whole.
 #include <string>
 
-#include "jre/ReleaseFile.h"
+#include "runtime/ReleaseFile.h"
 #include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
