@@ -3,25 +3,9 @@
 #include <windows.h>
 
 #include "jvm/ExceptionDialog.h"
+#include "jvm/JniRef.h"
 
 namespace {
-
-// A local reference deleted at the end of the scope.
-class LocalRef {
-public:
-    LocalRef(JNIEnv* env, jobject object) : env_(env), object_(object) {}
-    ~LocalRef() {
-        if (object_ != nullptr) env_->DeleteLocalRef(object_);
-    }
-    LocalRef(const LocalRef&) = delete;
-    LocalRef& operator=(const LocalRef&) = delete;
-    jobject get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    JNIEnv* env_;
-    jobject object_;
-};
 
 void DescribePending(JNIEnv* env) {
     if (env->ExceptionOccurred() != nullptr) env->ExceptionDescribe();
@@ -37,31 +21,31 @@ std::wstring Failed(JNIEnv* env) {
 
 std::wstring GetExceptionText(JNIEnv* env, jthrowable throwable) {
     if (env == nullptr || throwable == nullptr) return std::wstring();
-    LocalRef bytesClass(env, env->FindClass("java/io/ByteArrayOutputStream"));
+    LocalRef<jobject> bytesClass(env, env->FindClass("java/io/ByteArrayOutputStream"));
     if (!bytesClass) return Failed(env);
     jmethodID bytesInit = env->GetMethodID(static_cast<jclass>(bytesClass.get()), "<init>", "()V");
     if (bytesInit == nullptr) return Failed(env);
-    LocalRef bytes(env, env->NewObject(static_cast<jclass>(bytesClass.get()), bytesInit));
+    LocalRef<jobject> bytes(env, env->NewObject(static_cast<jclass>(bytesClass.get()), bytesInit));
     if (!bytes) return Failed(env);
 
-    LocalRef printClass(env, env->FindClass("java/io/PrintStream"));
+    LocalRef<jobject> printClass(env, env->FindClass("java/io/PrintStream"));
     if (!printClass) return Failed(env);
     jmethodID printInit = env->GetMethodID(static_cast<jclass>(printClass.get()), "<init>", "(Ljava/io/OutputStream;)V");
     if (printInit == nullptr) return Failed(env);
-    LocalRef print(env, env->NewObject(static_cast<jclass>(printClass.get()), printInit, bytes.get()));
+    LocalRef<jobject> print(env, env->NewObject(static_cast<jclass>(printClass.get()), printInit, bytes.get()));
     if (!print) return Failed(env);
 
-    LocalRef throwableClass(env, env->GetObjectClass(throwable));
+    LocalRef<jobject> throwableClass(env, env->GetObjectClass(throwable));
     jmethodID printStackTrace = env->GetMethodID(static_cast<jclass>(throwableClass.get()), "printStackTrace",
                                                  "(Ljava/io/PrintStream;)V");
     if (printStackTrace == nullptr) return Failed(env);
     env->CallVoidMethod(throwable, printStackTrace, print.get());
     DescribePending(env);
 
-    LocalRef streamClass(env, env->GetObjectClass(bytes.get()));
+    LocalRef<jobject> streamClass(env, env->GetObjectClass(bytes.get()));
     jmethodID toString = env->GetMethodID(static_cast<jclass>(streamClass.get()), "toString", "()Ljava/lang/String;");
     if (toString == nullptr) return Failed(env);
-    LocalRef text(env, env->CallObjectMethod(bytes.get(), toString));
+    LocalRef<jobject> text(env, env->CallObjectMethod(bytes.get(), toString));
     DescribePending(env);
     if (!text) return std::wstring();
 
@@ -75,7 +59,7 @@ std::wstring GetExceptionText(JNIEnv* env, jthrowable throwable) {
 }
 
 void CallSystemExit(JNIEnv* env) {
-    LocalRef systemClass(env, env->FindClass("java/lang/System"));
+    LocalRef<jobject> systemClass(env, env->FindClass("java/lang/System"));
     if (!systemClass) {
         DescribePending(env);
         return;
@@ -92,7 +76,7 @@ void CallSystemExit(JNIEnv* env) {
 void ReportUncaughtException(JNIEnv* env) {
     // JNI allows no calls but a few while an exception is pending: keep it, clear it, and put it
     // back afterwards unless the application is ended.
-    LocalRef thrown(env, env->ExceptionOccurred());
+    LocalRef<jobject> thrown(env, env->ExceptionOccurred());
     if (!thrown) return;
     env->ExceptionClear();
     const jthrowable throwable = static_cast<jthrowable>(thrown.get());
