@@ -6,7 +6,7 @@
 namespace {
 
 // Those calls return the length written, the size needed (NUL included) or 0 on failure.
-long long Filled(DWORD length) { return length == 0 ? -1 : length; }
+long long Filled(DWORD length) { return length == 0 ? -1 : static_cast<long long>(length); }
 
 // "\\?\C:\x" gives "C:\x", "\\?\UNC\server\share" gives "\\server\share".
 std::wstring WithoutLongPrefix(const std::wstring& path) {

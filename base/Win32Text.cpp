@@ -97,7 +97,7 @@ std::wstring ShortPathOf(const std::wstring& path) {
     std::wstring shortPath;
     FillBuffer(shortPath, path.size() + 1, [&path](wchar_t* buffer, size_t capacity) -> long long {
         const DWORD length = GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
-        return length == 0 ? -1 : length;  // when too small: the size needed, NUL included
+        return length == 0 ? -1 : static_cast<long long>(length);  // when too small: the size needed, NUL included
     });
     return shortPath;
 }

@@ -13,13 +13,14 @@
 // - a length of at least `capacity` when it did not fit: the length the function asked for, or
 //   `capacity` itself when it does not say (the buffer then doubles);
 // - -1 when the call failed.
-// `out` ends up holding exactly what was written; false (and `out` empty) after a failure.
+// `out` ends up holding exactly what was written; false (and `out` empty) after a failure, or
+// when the call asks for more than 16M elements (no Win32 text is that long).
 template <typename Buffer, typename Fill>
 bool FillBuffer(Buffer& out, size_t capacity, Fill fill) {
     for (int round = 0; round < 12; ++round) {
         out.resize(capacity);
         const long long length = fill(&out[0], capacity);
-        if (length < 0) break;
+        if (length < 0 || length >= (1ll << 24)) break;
         if (static_cast<size_t>(length) < capacity) {
             out.resize(static_cast<size_t>(length));
             return true;
