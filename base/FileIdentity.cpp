@@ -1,27 +1,12 @@
 #include "base/FileIdentity.h"
 
-#include <vector>
-
 #include "base/UniqueResource.h"
+#include "base/Win32Text.h"
 
 namespace {
 
-// Calls `fill(buffer, size)`, which returns the length written or, when too small, the size
-// needed; grows once or twice. False when the call fails.
-template <typename Fill>
-bool FillText(Fill fill, std::wstring& text) {
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const DWORD length = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return false;
-        if (length < buffer.size()) {
-            text.assign(buffer.data(), length);
-            return true;
-        }
-        buffer.resize(static_cast<size_t>(length) + 1);
-    }
-    return false;
-}
+// Those calls return the length written, the size needed (NUL included) or 0 on failure.
+long long Filled(DWORD length) { return length == 0 ? -1 : static_cast<long long>(length); }
 
 // "\\?\C:\x" gives "C:\x", "\\?\UNC\server\share" gives "\\server\share".
 std::wstring WithoutLongPrefix(const std::wstring& path) {
@@ -38,22 +23,22 @@ bool CanonicalFilePath(const std::wstring& path, std::wstring& canonical) {
     UniqueFile file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::wstring text;
-    if (file && FillText(
-                    [&file](wchar_t* buffer, DWORD size) {
-                        return GetFinalPathNameByHandleW(file.get(), buffer, size,
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-                    },
-                    text)) {
+    if (file && FillBuffer(text, MAX_PATH + 1, [&file](wchar_t* buffer, size_t size) {
+            return Filled(GetFinalPathNameByHandleW(file.get(), buffer, static_cast<DWORD>(size),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS));
+        })) {
         canonical = WithoutLongPrefix(text);
         return true;
     }
     std::wstring full;
-    if (!FillText([&path](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); },
-                  full)) {
+    if (!FillBuffer(full, MAX_PATH + 1, [&path](wchar_t* buffer, size_t size) {
+            return Filled(GetFullPathNameW(path.c_str(), static_cast<DWORD>(size), buffer, nullptr));
+        })) {
         return false;
     }
-    if (!FillText([&full](wchar_t* buffer, DWORD size) { return GetLongPathNameW(full.c_str(), buffer, size); },
-                  text)) {
+    if (!FillBuffer(text, MAX_PATH + 1, [&full](wchar_t* buffer, size_t size) {
+            return Filled(GetLongPathNameW(full.c_str(), buffer, static_cast<DWORD>(size)));
+        })) {
         text = full;
     }
     canonical = WithoutLongPrefix(text);
@@ -78,3 +63,5 @@ std::wstring FileKey(const std::wstring& path) {
     CanonicalFilePath(path, canonical);
     return FoldFileNameCase(canonical);
 }
+
+bool SameFile(const std::wstring& a, const std::wstring& b) { return FileKey(a) == FileKey(b); }

@@ -16,3 +16,5 @@ std::wstring FoldFileNameCase(const std::wstring& text);
 
 // The folded canonical path of a file: two paths name the same file when their keys are equal.
 std::wstring FileKey(const std::wstring& path);
+// True when both paths name the same file (whatever their case, short forms or links).
+bool SameFile(const std::wstring& a, const std::wstring& b);

@@ -1,34 +1,39 @@
-// INI files read and written through the platform's profile-string functions; nothing is cached.
+// INI files: each read once, whole, into a snapshot that every reader of a start shares, and
+// written by replacing the whole file in one step, so that no reader ever sees half a file.
 #pragma once
 
 #include <string>
 
-#include "base/SettingsStore.h"
+#include "base/IniText.h"
 
-class IniFile : public SettingsStore {
-public:
-    explicit IniFile(std::wstring path) : path_(std::move(path)) {}
-
-    std::wstring GetString(const std::wstring& section, const std::wstring& key) override;
-    bool SetString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
-
-    const std::wstring& Path() const { return path_; }
-
-private:
-    std::wstring path_;
+// One INI file as it stood when it was read. A missing or unreadable file holds no keys.
+struct IniSnapshot {
+    std::wstring path;
+    bool exists = false;  // a file was there (it may still have been unreadable)
+    IniText text;
 };
 
-// Falls back to the section whose name is followed by "+": such a value gets one space in front.
-class LayeredIniFile : public IniFile {
-public:
-    using IniFile::IniFile;
-    std::wstring GetString(const std::wstring& section, const std::wstring& key) override;
+// Opens the file once, reads it whole and decodes it by its mark or content (UTF-16 with a mark,
+// UTF-8, or the ANSI code page). While the trace is on, lists every key once.
+IniSnapshot ReadIniSnapshot(const std::wstring& path);
+
+// Where a write stands, for tests that stop a writer part-way.
+enum class IniWriteStep {
+    TemporaryWritten,  // the new text is whole in the temporary file; the INI is untouched
+    Replaced,          // the INI holds the new text
 };
+using IniWriteObserver = void (*)(IniWriteStep step, const std::wstring& temporaryPath);
+
+// Sets one value in the file as it stands now (read again, not a snapshot), in the file's own
+// encoding; a new file is UTF-8, and an ANSI file that cannot hold the text becomes UTF-8 with a
+// mark. The new text goes to a temporary file in the same folder, which then replaces the INI
+// (ReplaceFileW keeps its attributes) or, when there was none, takes its name. False, with the
+// INI as it was, when the file is read-only, unreadable, no regular file, or the folder refuses.
+bool WriteIniValue(const std::wstring& path, const std::wstring& section, const std::wstring& key,
+                   const std::wstring& value, IniWriteObserver observer = nullptr);
 
 // The executable's path. On failure shows the module-path message and returns false.
 bool GetModulePath(std::wstring& path);
-// The main INI path beside the executable; false when the module path is unavailable or has no ".".
-bool GetIniPath(std::wstring& path);
 // %APPDATA%, empty when unset.
 std::wstring GetAppDataFolder();
 // The per-user INI path of any executable, creating its two folders when asked.

@@ -1,6 +1,5 @@
 #include "base/IniPaths.h"
 #include "base/PathText.h"
-#include "base/SettingsStore.h"
 
 bool IniPathFromModulePath(const std::wstring& modulePath, std::wstring& iniPath) {
     const size_t dot = modulePath.rfind(L'.');
@@ -31,9 +30,4 @@ UserIniLocation MakeUserIniLocation(const std::wstring& appData, const std::wstr
     location.codeFolder = location.productFolder + L"\\" + productCode;
     location.path = location.codeFolder + L"\\" + file;
     return location;
-}
-
-std::wstring PlusSectionValue(const std::wstring& plusValue) {
-    if (plusValue.empty() || plusValue[0] == L' ') return plusValue;
-    return L" " + plusValue;
 }

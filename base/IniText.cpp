@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/TextSplit.h"
+
 namespace {
 
-const char kMark[] = "\xEF\xBB\xBF";
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+const wchar_t kMark = L'\xFEFF';
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f'; }
 
@@ -17,17 +20,11 @@ std::wstring Trim(const std::wstring& text) {
     return text.substr(begin, end - begin);
 }
 
-wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+bool SameName(const std::wstring& a, const std::wstring& b) { return EqualsAsciiNoCase(a, b); }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-}
+bool HasUtf8Mark(const std::string& bytes) { return bytes.compare(0, 3, kUtf8Mark) == 0; }
 
-bool HasMark(const std::string& bytes) { return bytes.compare(0, 3, kMark) == 0; }
+size_t TextStart(const std::wstring& text) { return !text.empty() && text[0] == kMark ? 1 : 0; }
 
 // Decodes one UTF-8 sequence at `pos`; returns its code point and advances `pos`, or returns -1
 // (and advances by one byte) for a malformed one.
@@ -78,14 +75,14 @@ struct Line {
     size_t next;
 };
 
-std::vector<Line> SplitLines(const std::string& bytes, size_t start) {
+std::vector<Line> SplitLines(const std::wstring& text, size_t start) {
     std::vector<Line> lines;
     size_t pos = start;
-    while (pos < bytes.size()) {
+    while (pos < text.size()) {
         size_t end = pos;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        while (end < text.size() && text[end] != L'\r' && text[end] != L'\n') ++end;
         size_t next = end;
-        if (next < bytes.size()) next += (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
+        if (next < text.size()) next += (text[next] == L'\r' && next + 1 < text.size() && text[next + 1] == L'\n') ? 2 : 1;
         lines.push_back({pos, end, next});
         pos = next;
     }
@@ -130,10 +127,9 @@ std::wstring Unquote(const std::wstring& value) {
 }  // namespace
 
 IniEncoding DetectIniEncoding(const std::string& bytes) {
-    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
-        return IniEncoding::Utf16;
-    }
-    if (HasMark(bytes)) return IniEncoding::Utf8;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return IniEncoding::Utf16;
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return IniEncoding::Utf16BigEndian;
+    if (HasUtf8Mark(bytes)) return IniEncoding::Utf8;
     bool beyondAscii = false;
     for (size_t pos = 0; pos < bytes.size();) {
         if (static_cast<unsigned char>(bytes[pos]) >= 0x80) beyondAscii = true;
@@ -191,18 +187,50 @@ std::string EncodeUtf8(const std::wstring& text) {
     return bytes;
 }
 
-IniText IniText::Parse(const std::string& utf8Bytes) {
-    IniText text;
-    text.sections_.push_back(Section{});  // the keys before the first section
-    for (const Line& line : SplitLines(utf8Bytes, HasMark(utf8Bytes) ? 3 : 0)) {
-        ParsedLine parsed = ParseLine(DecodeUtf8(utf8Bytes.substr(line.begin, line.end - line.begin)));
-        if (parsed.kind == ParsedLine::Kind::Section) {
-            text.sections_.push_back(Section{std::move(parsed.name), {}});
-        } else if (parsed.kind == ParsedLine::Kind::Key) {
-            text.sections_.back().entries.push_back(Entry{std::move(parsed.name), Unquote(parsed.value)});
-        }
+std::wstring DecodeUtf16(const std::string& bytes, bool bigEndian) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (size_t pos = 0; pos + 1 < bytes.size(); pos += 2) {
+        const auto first = static_cast<unsigned char>(bytes[pos]);
+        const auto second = static_cast<unsigned char>(bytes[pos + 1]);
+        text += static_cast<wchar_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
     }
     return text;
+}
+
+std::string EncodeUtf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (wchar_t c : text) {
+        const auto unit = static_cast<uint16_t>(c);  // code units; wider wchar_t holds no more here
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+std::wstring GetLayeredString(const IniValues& ini, const std::wstring& section, const std::wstring& key) {
+    std::wstring value = ini.GetString(section, key);
+    if (!value.empty()) return value;
+    value = ini.GetString(section + L"+", key);
+    if (value.empty() || value[0] == L' ') return value;
+    return L" " + value;
+}
+
+IniText IniText::Parse(const std::wstring& text) {
+    IniText ini;
+    ini.sections_.push_back(Section{});  // the keys before the first section
+    for (const Line& line : SplitLines(text, TextStart(text))) {
+        ParsedLine parsed = ParseLine(text.substr(line.begin, line.end - line.begin));
+        if (parsed.kind == ParsedLine::Kind::Section) {
+            ini.sections_.push_back(Section{std::move(parsed.name), {}});
+        } else if (parsed.kind == ParsedLine::Kind::Key) {
+            ini.sections_.back().entries.push_back(Entry{std::move(parsed.name), Unquote(parsed.value)});
+        }
+    }
+    return ini;
 }
 
 std::wstring IniText::GetString(const std::wstring& section, const std::wstring& key) const {
@@ -218,31 +246,26 @@ std::wstring IniText::GetString(const std::wstring& section, const std::wstring&
     return std::wstring();
 }
 
-std::vector<std::wstring> IniText::SectionNames() const {
-    std::vector<std::wstring> names;
-    for (const Section& section : sections_) {
-        if (!section.name.empty()) names.push_back(section.name);
-    }
-    return names;
-}
-
-std::string SetIniTextValue(const std::string& utf8Bytes, const std::wstring& section, const std::wstring& key,
-                            const std::wstring& value) {
+std::wstring SetIniTextValue(const std::wstring& text, const std::wstring& section, const std::wstring& key,
+                             const std::wstring& value) {
     const std::wstring sectionName = Trim(section);
     const std::wstring keyName = Trim(key);
-    const std::vector<Line> lines = SplitLines(utf8Bytes, HasMark(utf8Bytes) ? 3 : 0);
-    const std::string newline = utf8Bytes.find("\r\n") != std::string::npos || utf8Bytes.find('\n') == std::string::npos
-                                    ? "\r\n"
-                                    : "\n";
-    const std::string keyLine = EncodeUtf8(keyName) + "=" + EncodeUtf8(value);
+    const size_t start = TextStart(text);
+    const std::vector<Line> lines = SplitLines(text, start);
+    const std::wstring newline =
+        text.find(L"\r\n") != std::wstring::npos || text.find(L'\n') == std::wstring::npos ? L"\r\n" : L"\n";
+    const std::wstring keyLine = keyName + L"=" + value;
+    const auto endsLine = [&](const std::wstring& part) {
+        return part.size() <= start || part.back() == L'\n' || part.back() == L'\r';
+    };
 
     // The first section of the name ("" before any section header) and, in it, the key's line.
     bool inSection = sectionName.empty();
     bool sectionSeen = inSection;
-    size_t insertAt = inSection ? (HasMark(utf8Bytes) ? 3 : 0) : std::string::npos;
+    size_t insertAt = inSection ? start : std::wstring::npos;
     for (const Line& line : lines) {
-        const std::wstring text = DecodeUtf8(utf8Bytes.substr(line.begin, line.end - line.begin));
-        const ParsedLine parsed = ParseLine(text);
+        const std::wstring lineText = text.substr(line.begin, line.end - line.begin);
+        const ParsedLine parsed = ParseLine(lineText);
         if (parsed.kind == ParsedLine::Kind::Section) {
             if (inSection) break;
             if (!sectionSeen && SameName(parsed.name, sectionName)) {
@@ -253,16 +276,16 @@ std::string SetIniTextValue(const std::string& utf8Bytes, const std::wstring& se
         }
         if (!inSection) continue;
         if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, keyName)) {
-            return utf8Bytes.substr(0, line.begin) + keyLine + utf8Bytes.substr(line.end);
+            return text.substr(0, line.begin) + keyLine + text.substr(line.end);
         }
-        if (!Trim(text).empty()) insertAt = line.next;  // after the section's last line that is not blank
+        if (!Trim(lineText).empty()) insertAt = line.next;  // after the section's last line that is not blank
     }
     if (sectionSeen) {
-        std::string before = utf8Bytes.substr(0, insertAt);
-        if (!before.empty() && before.back() != '\n' && before.back() != '\r' && before != kMark) before += newline;
-        return before + keyLine + newline + utf8Bytes.substr(insertAt);
+        std::wstring before = text.substr(0, insertAt);
+        if (!endsLine(before)) before += newline;
+        return before + keyLine + newline + text.substr(insertAt);
     }
-    std::string text = utf8Bytes;
-    if (!text.empty() && text.back() != '\n' && text.back() != '\r' && text != kMark) text += newline;
-    return text + "[" + EncodeUtf8(sectionName) + "]" + newline + keyLine + newline;
+    std::wstring result = text;
+    if (!endsLine(result)) result += newline;
+    return result + L"[" + sectionName + L"]" + newline + keyLine + newline;
 }

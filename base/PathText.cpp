@@ -25,3 +25,8 @@ std::wstring ReplaceChar(std::wstring text, wchar_t from, wchar_t to) {
     }
     return text;
 }
+
+std::wstring BesideExecutable(const std::wstring& modulePath, const std::wstring& path) {
+    if (path.empty() || IsAbsolutePath(path) || path[0] == L'\\') return path;
+    return FolderWithSlashOf(modulePath) + path;
+}

@@ -11,6 +11,9 @@ std::wstring FolderWithSlashOf(const std::wstring& path);
 std::wstring FileNameOf(const std::wstring& path);
 // A drive path (second character ":") or a network path (two leading backslashes).
 bool IsAbsolutePath(const std::wstring& path);
+// `path` taken in the folder of the executable `modulePath` when it is relative ("jre", "..\x");
+// drive and network paths, and paths from the root of the current drive, stay as written.
+std::wstring BesideExecutable(const std::wstring& modulePath, const std::wstring& path);
 // `text` with every `from` replaced by `to`.
 std::wstring ReplaceChar(std::wstring text, wchar_t from, wchar_t to);
 

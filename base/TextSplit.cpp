@@ -49,3 +49,11 @@ void AppendCmdArguments(const std::wstring& expandedCmd, StringList& arguments) 
         if (!token.empty()) arguments.push_back(std::move(token));
     }
 }
+
+bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}

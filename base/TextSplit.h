@@ -1,4 +1,4 @@
-// Cutting texts into items: ";" lists and space-separated arguments. No <windows.h>.
+// Cutting texts into items (";" lists, space-separated arguments) and comparing words. No <windows.h>.
 #pragma once
 
 #include <string>
@@ -16,3 +16,8 @@ void SplitArguments(const std::wstring& text, StringList& out);
 // The "Cmd" tokens (already expanded) that are appended after the command-line arguments:
 // empty tokens are dropped.
 void AppendCmdArguments(const std::wstring& expandedCmd, StringList& arguments);
+
+// A-Z to a-z; every other character as it is.
+inline wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+// Equal when only the letter case of A-Z differs (nothing else is folded).
+bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b);

@@ -1,43 +1,28 @@
 #include "base/Win32Text.h"
 
-#include <vector>
-
 #include "base/PathText.h"
 
 bool QueryModulePath(HMODULE module, std::wstring& path) {
-    // Start at MAX_PATH; a launcher installed in a deep folder gets a bigger buffer.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return false;
-        if (length < buffer.size() && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-            path.assign(buffer.data(), length);
-            return true;
-        }
-        if (buffer.size() >= 32768) {
+    // Start at MAX_PATH; a launcher installed in a deep folder gets a bigger buffer. A path that
+    // did not fit comes back cut, as long as the buffer.
+    return FillBuffer(path, MAX_PATH, [module](wchar_t* buffer, size_t capacity) -> long long {
+        const DWORD length = GetModuleFileNameW(module, buffer, static_cast<DWORD>(capacity));
+        if (length == 0) return -1;
+        if (capacity >= 32768 && length >= capacity) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return false;
+            return -1;
         }
-        buffer.resize(buffer.size() * 2);
-    }
+        return length;
+    });
 }
 
 bool QueryEnvironmentVariable(const wchar_t* name, std::wstring& value) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
+    return FillBuffer(value, MAX_PATH, [name](wchar_t* buffer, size_t capacity) -> long long {
         SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            value.clear();
-            return GetLastError() == ERROR_SUCCESS;  // set but empty
-        }
-        if (length < buffer.size()) {
-            value.assign(buffer.data(), length);
-            return true;
-        }
-        buffer.resize(length);  // length includes the terminating NUL here
-    }
+        const DWORD length = GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(capacity));
+        if (length == 0 && GetLastError() != ERROR_SUCCESS) return -1;  // unset (empty is fine)
+        return length;  // when too small: the size needed, NUL included
+    });
 }
 
 std::wstring ExpandEnvironment(const std::wstring& text) {
@@ -49,33 +34,51 @@ std::wstring ExpandEnvironment(const std::wstring& text) {
             return QueryEnvironmentVariable(name.c_str(), value);
         });
     }
-    std::vector<wchar_t> buffer(text.size() + MAX_PATH);
-    for (;;) {
-        const DWORD length = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return text;
-        if (length <= buffer.size()) return std::wstring(buffer.data());
-        buffer.resize(length);
-    }
+    std::wstring expanded;
+    const bool done = FillBuffer(expanded, text.size() + MAX_PATH, [&text](wchar_t* buffer, size_t capacity) -> long long {
+        const DWORD size = ExpandEnvironmentStringsW(text.c_str(), buffer, static_cast<DWORD>(capacity));
+        return size == 0 ? -1 : static_cast<long long>(size) - 1;  // the size counts the NUL
+    });
+    return done ? expanded : text;
 }
 
 bool PathExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ToThreadAnsi(const std::wstring& text) {
+std::string ToAnsi(const std::wstring& text, bool* lossless) {
+    if (lossless != nullptr) *lossless = true;
     if (text.empty()) return std::string();
     const int wideLength = static_cast<int>(text.size());
     // No "best fit": a character the code page lacks becomes its default character, not a
-    // look-alike (Omega is not O). Code pages that refuse the flag convert without it.
+    // look-alike (Omega is not O). Code pages that refuse the flag (UTF-8) hold every character
+    // and convert without it.
     DWORD flags = WC_NO_BEST_FIT_CHARS;
-    int size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+    BOOL lost = FALSE;
+    BOOL* lostFlag = &lost;
+    int size = WideCharToMultiByte(CP_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, lostFlag);
     if (size <= 0) {
         flags = 0;
-        size = WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
+        lostFlag = nullptr;
+        size = WideCharToMultiByte(CP_ACP, flags, text.c_str(), wideLength, nullptr, 0, nullptr, nullptr);
     }
-    if (size <= 0) return std::string();
+    if (size <= 0) {
+        if (lossless != nullptr) *lossless = false;
+        return std::string();
+    }
     std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, flags, text.c_str(), wideLength, &result[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.c_str(), wideLength, &result[0], size, nullptr, lostFlag);
+    if (lossless != nullptr) *lossless = !lost;
+    return result;
+}
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &result[0], size);
     return result;
 }
 
@@ -91,11 +94,10 @@ std::wstring SystemErrorText(DWORD error) {
 }
 
 std::wstring ShortPathOf(const std::wstring& path) {
-    std::vector<wchar_t> buffer(path.size() + 1);
-    for (;;) {
-        const DWORD length = GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::wstring();
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(length);
-    }
+    std::wstring shortPath;
+    FillBuffer(shortPath, path.size() + 1, [&path](wchar_t* buffer, size_t capacity) -> long long {
+        const DWORD length = GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
+        return length == 0 ? -1 : static_cast<long long>(length);  // when too small: the size needed, NUL included
+    });
+    return shortPath;
 }

@@ -44,7 +44,8 @@ void BindWindowObject(HWND window, void* object) {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
 }
 
+// No lock: a window's messages come to the thread that created it, which bound its object before
+// its first message and forgets it at its last, and the pointer-sized read is whole.
 void* BoundWindowObject(HWND window) {
-    LockGuard guard;
     return reinterpret_cast<void*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }

@@ -1,6 +1,7 @@
 // Window classes and the objects behind windows. One process-wide lock guards every class
 // registration and every hand-over of an object to its window, for all of the launcher's windows
-// and dialogs (splash window, dialogs, link control), whichever thread creates them.
+// and dialogs (splash window, dialogs, link control), whichever thread creates them; finding the
+// object for a message takes no lock.
 #pragma once
 
 #include <windows.h>

@@ -7,8 +7,8 @@
 #include "base/DecimalText.h"
 #include "base/PathText.h"
 #include "base/Trace.h"
-#include "jre/JvmProbe.h"
-#include "jre/ReleaseFile.h"
+#include "runtime/JvmProbe.h"
+#include "runtime/ReleaseFile.h"
 #include "jre/ReleaseVendor.h"
 
 // The vendors' and tools' documented default folders: Oracle installs to %ProgramFiles%\Java

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/JreSettings.h"
 #include "jre/JreSystem.h"
 #include "jre/RegistrySearch.h"

@@ -4,7 +4,7 @@
 #ifndef MARLWICK_NO_JAVA_FOLDERS
 #include "jre/JavaFolderSearch.h"
 #endif
-#include "jre/JvmProbe.h"
+#include "runtime/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
 #include "base/PathText.h"
@@ -69,11 +69,10 @@ void WriteBackJrePath(JreSystem& system, const JreSettings& settings, const std:
 // is taken relative to the executable's folder. Drive and network paths, and paths from the root
 // of the current drive, stay as written.
 static std::wstring JrePathHome(JreSystem& system, const std::wstring& jrePath) {
-    std::wstring home = WithTrailingBackslash(jrePath);
-    if (IsAbsolutePath(home) || home[0] == L'\\') return home;
+    const std::wstring home = WithTrailingBackslash(jrePath);
     std::wstring modulePath;
     if (!system.ModulePath(modulePath)) return home;
-    return FolderWithSlashOf(modulePath) + home;
+    return BesideExecutable(modulePath, home);
 }
 
 namespace {

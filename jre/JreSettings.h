@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
-
-enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
+#include "runtime/JavaVersion.h"
+#include "runtime/JvmProbe.h"
 
 struct JreSettings {
     std::wstring productName;

@@ -7,20 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "jre/Architecture.h"
+#include "runtime/Architecture.h"
+#include "runtime/RuntimeFiles.h"
 
 // The registry hive of a vendor key: machine-wide installs, or installs for the current user only.
 enum class RegistryRoot { LocalMachine, CurrentUser };
 
-class JreSystem {
+// The runtime files (FileExists, ReadFileStart) and the rest of the system.
+class JreSystem : public RuntimeFiles {
 public:
     virtual ~JreSystem() = default;
 
     // The build whose decisions apply: local JRE folder, second registry view, foreign machine.
     virtual Arch Architecture() const = 0;
-
-    // True when a find-first-file query on exactly this path finds a file (not a folder).
-    virtual bool FileExists(const std::wstring& path) = 0;
 
     // True when the file is a PE image that the launcher of Architecture() cannot load; false when
     // it cannot be examined.
@@ -32,10 +31,6 @@ public:
 
     // True when the path names an existing folder.
     virtual bool FolderExists(const std::wstring& path) = 0;
-
-    // The first `maxBytes` bytes of a regular file; `complete` tells whether that was the whole
-    // file. False when the path names no regular file or it cannot be read.
-    virtual bool ReadFileStart(const std::wstring& path, size_t maxBytes, std::string& data, bool& complete) = 0;
 
     // %NAME% references replaced by the process environment; undefined ones stay as written.
     virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;

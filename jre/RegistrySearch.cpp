@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "base/Trace.h"
-#include "jre/JvmProbe.h"
-#include "jre/ReleaseFile.h"
+#include "runtime/JvmProbe.h"
+#include "runtime/ReleaseFile.h"
 
 const VendorKey kVendorKeys[5] = {
     {L"Software\\JavaSoft\\Java Development Kit\\", JavaKind::Jdk, JavaProvider::Sun},
@@ -170,12 +170,6 @@ bool IsKeyFavoured(const VendorKey& key, const JreSettings& settings) {
 
 JvmType ProbeTypeForKey(const VendorKey& key, JvmType type) {
     return IsSunJreKey(key) && type == JvmType::FavorServer ? JvmType::Default : type;
-}
-
-std::wstring HomeFromJavaHome(const VendorKey& key, const std::wstring& javaHome, bool hasJreFolder) {
-    std::wstring home = WithTrailingBackslash(javaHome);
-    if (key.kind == JavaKind::Jdk && hasJreFolder) home += L"jre\\";
-    return home;
 }
 
 std::wstring RuntimeHome(JreSystem& system, JavaKind kind, const std::wstring& javaHome) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/JreSystem.h"
 #include "jre/JreSettings.h"
 
@@ -38,10 +38,9 @@ bool IsKeyFavoured(const VendorKey& key, const JreSettings& settings);
 // The JVM type with which homes of the key are probed: the Sun JRE key probes "favor_server" as
 // the default order.
 JvmType ProbeTypeForKey(const VendorKey& key, JvmType type);
-// The JRE home of a registered home folder: a backslash appended when missing, and for a JDK that
+// The runtime of a registered home folder: a backslash appended when missing, and for a JDK that
 // has a "jre\" folder (Java 8 and older) the JRE inside it; a JDK without one (Java 9 and later)
 // is its own runtime.
-std::wstring HomeFromJavaHome(const VendorKey& key, const std::wstring& javaHome, bool hasJreFolder);
 std::wstring RuntimeHome(JreSystem& system, JavaKind kind, const std::wstring& javaHome);
 
 // The version of a runtime of today's installers: JAVA_VERSION of `folder` + "release" (folder

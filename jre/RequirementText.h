@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/JreSettings.h"
 
 // A string-table text and what goes into its "%s" places.

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "jre/JreSystem.h"
-#include "jre/JvmProbe.h"
+#include "runtime/Win32RuntimeFiles.h"
 
 class Win32JreSystem : public JreSystem {
 public:
@@ -34,13 +34,3 @@ public:
 private:
     Arch arch_;
 };
-
-// True when a find-first-file query on exactly this path succeeds; the file is not opened.
-bool FindFileExists(const std::wstring& path);
-
-// Maps the file read-only and reads its PE machine type; false when it cannot be examined.
-bool IsForeignArchitecture(const std::wstring& library, Arch arch = kBuildArch);
-
-// The probes of a folder on the real file system (for the JRE Not Found dialog among others).
-JvmProbeResult ProbeJvmLibrary(const std::wstring& home, JvmType type);
-bool HasJavaLibrary(const std::wstring& home);

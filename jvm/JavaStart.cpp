@@ -45,6 +45,10 @@ std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& 
     return classPath;
 }
 
+uint64_t MainThreadStackSize(uint64_t bytes, Arch arch) {
+    return arch == Arch::X86 && bytes > 0xFFFFFFFFull ? 0 : bytes;
+}
+
 bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environment,
                       const std::wstring& executablePath, const std::vector<std::wstring>& arguments,
                       bool parkMainThread, StartFacts& facts, JavaStart& start) {
@@ -66,7 +70,9 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
             }
             ApplyMemoryPercentage(token, physical, availableVirtual, ceiling);
         }
-        if (token.rfind(L"-Xss", 0) == 0) start.mainThreadStackSize = ParseStackSize(token.substr(4));
+        if (token.rfind(L"-Xss", 0) == 0) {
+            start.mainThreadStackSize = MainThreadStackSize(ParseStackSize(token.substr(4)), kBuildArch);
+        }
         options.push_back(std::move(token));
     }
     for (const std::wstring& option : options) start.vmOptions.push_back(facts.Expand(option));
@@ -83,21 +89,21 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
     return true;
 }
 
-size_t ClassPathEntryCount(const JavaStart& start) {
+std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions) {
     static const std::wstring kPrefix = L"-Djava.class.path=";
-    size_t count = 0;
-    for (const std::wstring& option : start.vmOptions) {
+    std::vector<std::wstring> entries;
+    for (const std::wstring& option : vmOptions) {
         if (option.compare(0, kPrefix.size(), kPrefix) != 0) continue;
-        count = 0;
+        entries.clear();
         size_t from = kPrefix.size();
         while (from < option.size()) {
             size_t end = option.find(L';', from);
             if (end == std::wstring::npos) end = option.size();
-            if (end > from) ++count;
+            if (end > from) entries.push_back(option.substr(from, end - from));
             from = end + 1;
         }
     }
-    return count;
+    return entries;
 }
 
 void TraceJavaStart(const JavaStart& start) {
@@ -105,5 +111,5 @@ void TraceJavaStart(const JavaStart& start) {
     TraceLine(L"jvm: main class " + start.mainClass + L", " + DecimalText(start.arguments.size()) +
               L" arguments");
     for (const std::wstring& option : start.vmOptions) TraceLine(L"jvm: VM option " + option);
-    TraceLine(L"jvm: class path entries: " + DecimalText(ClassPathEntryCount(start)));
+    TraceLine(L"jvm: class path entries: " + DecimalText(ClassPathOptionEntries(start.vmOptions).size()));
 }

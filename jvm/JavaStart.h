@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Architecture.h"
+
 // What the INI file says about the Java run, as read (texts not yet expanded).
 struct JavaSettings {
     std::wstring mainClass;  // dots already replaced by slashes
@@ -77,6 +79,12 @@ struct JavaStart {
     bool parkMainThread = false;            // an IBM VM keeps its main thread after main returns
 };
 
+// The Java main thread's stack size for an -Xss value of `bytes` on `arch`: a size that the
+// thread's SIZE_T cannot hold (4 GB and more on x86) is not cut to what fits. It gives 0, the
+// VM's default, and the VM, which gets the option as written, refuses it with its stack-size
+// message.
+uint64_t MainThreadStackSize(uint64_t bytes, Arch arch);
+
 // Composes the start after the environment has been set (the VM parameters are expanded with
 // the new "Path"). `executablePath` may be empty when unknown. False when the class path comes
 // out empty: then only `start.vmOptions` holds the library path option and nothing else is set.
@@ -87,9 +95,9 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
 // The class path text (each entry followed by ";") for the "Class Path" setting.
 std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts);
 
-// The number of entries in the "-Djava.class.path=" option (the last one, as the VM takes it);
-// 0 without one.
-size_t ClassPathEntryCount(const JavaStart& start);
+// The entries of the class path option the VM takes (the last "-Djava.class.path="), empty ones
+// left out; none without one.
+std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions);
 
 // Writes the start to the launch trace: main class, argument count, each VM option and the number
 // of class path entries.

@@ -2,23 +2,24 @@
 
 #include "base/PathText.h"
 #include "base/UniqueResource.h"
+#include "base/Win32Text.h"
 #include "jvm/JavaStrings.h"
 #include "jvm/JniRef.h"
 #include "jvm/OutputPaths.h"
 
 namespace {
 
-// GetTimeFormatW/GetDateFormatW into a buffer as large as they ask for; the picture unchanged
-// when formatting fails, so that the file name never silently loses its text.
+// GetTimeFormatW/GetDateFormatW into a buffer as large as they need; the picture unchanged when
+// formatting fails, so that the file name never silently loses its text.
 template <typename Format>
 std::wstring FormatPicture(const std::wstring& picture, Format format) {
-    const int size = format(nullptr, 0);
-    if (size <= 0) return picture;
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    const int written = format(&result[0], size);
-    if (written <= 0) return picture;
-    result.resize(static_cast<size_t>(written - 1));
-    return result;
+    std::wstring result;
+    const bool done = FillBuffer(result, picture.size() + 64, [&format](wchar_t* buffer, size_t capacity) -> long long {
+        const int size = format(buffer, static_cast<int>(capacity));  // the NUL included
+        if (size > 0) return size - 1;
+        return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? static_cast<long long>(capacity) : -1;
+    });
+    return done ? result : picture;
 }
 
 }  // namespace

@@ -1,21 +1,15 @@
 #include "jvm/StartupCache.h"
 
+#include "jvm/JavaStart.h"
+
 #include "base/DecimalText.h"
+#include "base/TextHash.h"
+#include "base/TextSplit.h"
 
 namespace {
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
-}
-
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
-
-bool EqualsNoCase(const std::wstring& a, size_t from, size_t count, const std::wstring& b) {
-    if (count != b.size() || from + count > a.size()) return false;
-    for (size_t i = 0; i < count; ++i) {
-        if (AsciiLower(a[from + i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
 }
 
 bool AllOf(const std::wstring& text, size_t from, size_t to, bool (*test)(wchar_t)) {
@@ -46,21 +40,6 @@ bool PropertyMattersToCache(const std::wstring& option) {
            StartsWith(option, L"-Djava.system.class.loader");
 }
 
-// 64-bit FNV-1a over the UTF-16 code units, each text closed by a zero unit.
-struct KeyHash {
-    uint64_t value = 14695981039346656037ull;
-    void Add(const std::wstring& text) {
-        for (wchar_t c : text) AddUnit(static_cast<uint16_t>(c));
-        AddUnit(0);
-    }
-    void AddUnit(uint16_t unit) {
-        for (int shift = 0; shift < 16; shift += 8) {
-            value ^= static_cast<uint8_t>(unit >> shift);
-            value *= 1099511628211ull;
-        }
-    }
-};
-
 }  // namespace
 
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason) {
@@ -80,23 +59,6 @@ CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& r
     return CacheMechanism::None;
 }
 
-std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions) {
-    const size_t prefix = std::char_traits<wchar_t>::length(kClassPathOption);
-    std::vector<std::wstring> entries;
-    for (const std::wstring& option : vmOptions) {
-        if (!StartsWith(option, kClassPathOption)) continue;
-        entries.clear();
-        size_t from = prefix;
-        while (from < option.size()) {
-            size_t end = option.find(L';', from);
-            if (end == std::wstring::npos) end = option.size();
-            if (end > from) entries.push_back(option.substr(from, end - from));
-            from = end + 1;
-        }
-    }
-    return entries;
-}
-
 std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions) {
     for (const std::wstring& option : vmOptions) {
         for (const wchar_t* sharing : kSharingOptions) {
@@ -109,18 +71,19 @@ std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions) {
 
 std::wstring StartupCacheKey(const std::wstring& runtimeHome, const std::wstring& releaseVersion,
                              const std::vector<std::wstring>& vmOptions, const std::wstring& fileStamps) {
-    KeyHash hash;
+    // Each text closed by a zero unit, so that no two lists of texts hash alike by their joints.
+    TextHash hash;
     std::wstring home = runtimeHome;
     for (wchar_t& c : home) c = AsciiLower(c);  // one folder, however its letters are cased
     while (!home.empty() && home.back() == L'\\') home.pop_back();
-    hash.Add(home);
-    hash.Add(releaseVersion);
+    hash.Add(home).AddUnit(0);
+    hash.Add(releaseVersion).AddUnit(0);
     for (const std::wstring& option : vmOptions) {
-        if (!StartsWith(option, L"-D") || PropertyMattersToCache(option)) hash.Add(option);
+        if (!StartsWith(option, L"-D") || PropertyMattersToCache(option)) hash.Add(option).AddUnit(0);
     }
-    hash.Add(fileStamps);
+    hash.Add(fileStamps).AddUnit(0);
     std::wstring key(kKeyDigits, L'0');
-    uint64_t value = hash.value;
+    uint64_t value = hash.value();
     for (size_t i = kKeyDigits; i-- > 0; value >>= 4) key[i] = L"0123456789abcdef"[value & 15];
     return key;
 }
@@ -144,7 +107,7 @@ std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>&
         // "<stem>.<key>." and then "aot", "jsa", "failed", "<pid>.tmp" or "<pid>.tmp.config".
         const size_t key = stem.size() + 1;
         const size_t rest = key + kKeyDigits + 1;
-        if (name.size() <= rest || !EqualsNoCase(name, 0, stem.size(), stem) || name[stem.size()] != L'.' ||
+        if (name.size() <= rest || !EqualsAsciiNoCase(name.substr(0, stem.size()), stem) || name[stem.size()] != L'.' ||
             !AllOf(name, key, key + kKeyDigits, IsHexDigit) || name[rest - 1] != L'.') {
             continue;
         }

@@ -28,9 +28,6 @@ struct CacheRuntime {
 // The mechanism for the runtime; with None, `reason` says why.
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason);
 
-// The entries of the class path option the VM takes (the last -Djava.class.path=), empty ones left out.
-std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions);
-
 // Empty when the composed options allow a cache; otherwise why not, for the trace: the start
 // already names a class-data archive or cache, or turns sharing off, or has no class path.
 std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions);

@@ -9,6 +9,9 @@
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
 #include "jvm/JniRef.h"
+#include "runtime/JavaVersion.h"
+#include "runtime/ReleaseFile.h"
+#include "runtime/Win32RuntimeFiles.h"
 
 namespace {
 
@@ -42,13 +45,11 @@ bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-// True when the path survives the ANSI code page in which the VM receives its options. A code page
-// that refuses the question (UTF-8) holds every character.
+// True when the path survives the conversion with which the VM receives its options.
 bool SurvivesAnsi(const std::wstring& path) {
-    BOOL lost = FALSE;
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(),
-                                         static_cast<int>(path.size()), nullptr, 0, nullptr, &lost);
-    return size == 0 || !lost;
+    bool lossless = false;
+    ToAnsi(path, &lossless);
+    return lossless;
 }
 
 // The files of the folder that begin with "<stem>.", each marked stale when last written over an
@@ -213,4 +214,23 @@ void StartupCacheFiles::VmEnded() {
     const DWORD error = GetLastError();
     DeleteCacheFile(tempPath_);
     if (TraceOn()) Trace(L"cache not renamed, error " + DecimalText(error));
+}
+
+CacheRuntime InspectRuntime(const std::wstring& jvmHome, const std::wstring& jvmLibraryPath,
+                            std::wstring& releaseVersion) {
+    CacheRuntime runtime;
+    releaseVersion.clear();
+    std::string data;
+    bool complete = false;
+    if (ReadFileStart(jvmHome + L"\\release", kReleaseFileReadLimit, data, complete)) {
+        ReadReleaseVersion(data, complete, releaseVersion);
+    }
+    JavaVersion version;
+    if (ParseJavaVersion(releaseVersion, kVersionFillMinimum, version)) {
+        runtime.featureVersion = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
+    }
+    // The dynamic archive sits on top of the base archive beside jvm.dll.
+    runtime.hasBaseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
+    runtime.hasJavaExe = PathExists(jvmHome + L"\\bin\\java.exe");
+    return runtime;
 }

@@ -20,6 +20,12 @@ struct StartupCacheRequest {
     std::wstring productCode;
 };
 
+// What a cache depends on in the runtime at `jvmHome` (whose library is `jvmLibraryPath`): the
+// version its release file names (into `releaseVersion`, empty when there is none), its base
+// archive and its bin\java.exe.
+CacheRuntime InspectRuntime(const std::wstring& jvmHome, const std::wstring& jvmLibraryPath,
+                            std::wstring& releaseVersion);
+
 class StartupCacheFiles : public VmLifetimeObserver {
 public:
     // Adds the cache options to `start` when the start can have a cache: the folder

@@ -157,7 +157,7 @@ DWORD VmHost::JavaMainThread() {
 bool VmHost::CreateJavaVm() {
     std::vector<std::string> texts;
     texts.reserve(start_->vmOptions.size());
-    for (const std::wstring& option : start_->vmOptions) texts.push_back(ToThreadAnsi(option));
+    for (const std::wstring& option : start_->vmOptions) texts.push_back(ToAnsi(option));
     std::vector<JavaVMOption> options;
     options.reserve(texts.size() + 2);
     for (std::string& text : texts) options.push_back({&text[0], nullptr});

@@ -1,6 +1,7 @@
 #include "launcher/InstanceBlock.h"
 
 #include "base/DecimalText.h"
+#include "base/TextHash.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,19 +9,6 @@
 namespace {
 
 const wchar_t kNamePrefix[] = L"MarlwickInstance.";
-
-// FNV-1a, 64 bits, over the path's UTF-16 units.
-uint64_t PathHash(const std::wstring& text) {
-    uint64_t hash = 14695981039346656037ull;
-    for (wchar_t c : text) {
-        const auto unit = static_cast<uint16_t>(c);
-        for (int shift = 0; shift < 16; shift += 8) {
-            hash ^= static_cast<uint8_t>(unit >> shift);
-            hash *= 1099511628211ull;
-        }
-    }
-    return hash;
-}
 
 std::wstring Hex(uint64_t value) {
     static const wchar_t digits[] = L"0123456789ABCDEF";
@@ -55,7 +43,7 @@ std::wstring InstanceNameFromCanonicalPath(const std::wstring& foldedPath) {
             escaped += c == L'\\' ? L'/' : c;
         }
     }
-    std::wstring name = kNamePrefix + Hex(PathHash(foldedPath)) + L".";
+    std::wstring name = kNamePrefix + Hex(TextHash().Add(foldedPath).value()) + L".";
     const size_t room = kInstanceNameMax - name.size();
     // The end of the path (the file name and its folders) tells most; the hash covers the rest.
     if (escaped.size() > room) escaped.erase(0, escaped.size() - room);

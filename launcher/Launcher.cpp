@@ -6,7 +6,6 @@
 #include "base/IniPaths.h"
 #include "base/PathText.h"
 #include "base/Trace.h"
-#include "base/TracingStore.h"
 #include "base/Win32Text.h"
 #include "jre/JreNotFoundDialog.h"
 #include "jre/JreNotFoundReport.h"
@@ -52,7 +51,7 @@ int32_t Launcher::Run() {
     }
     if (singleInstance.IsLater()) return singleInstance.WaitForFirstInstance();
     vmEnvironment = PrepareVmEnvironment(settings, jvmLibraryPath, FolderWithSlashOf(modulePath));
-    if (!HasNoSplashSwitch(arguments) && !StartSplash()) return 0;
+    if (!HasNoSplashSwitch(arguments)) StartSplash();
     if (!vmHost.Load(jvmLibraryPath)) return -1;
     // Without a class path the user has been told why; starting a VM that cannot find the main
     // class would only add a second message.
@@ -73,36 +72,26 @@ bool Launcher::ReadSettings() {
     std::wstring iniPath;
     if (modulePath.empty() || !IniPathFromModulePath(modulePath, iniPath)) return false;
 
-    IniFile plain(iniPath);
-    ReadProductInformation(plain, settings);
-
-    LayeredIniFile layered(iniPath);
+    // Each file is read once, here; every later reader (the splash too) uses these snapshots.
+    mainIni = ReadIniSnapshot(iniPath);
+    ReadProductInformation(mainIni.text, settings);
     // An application's per-user INI file, once it exists, holds the JRE folder the user chose.
-    const std::wstring userIniPath = MakeUserIniPath(modulePath, settings.productName, settings.productCode, false);
-    IniFile userIni(userIniPath);
-    const bool haveUserIni = !userIniPath.empty() && PathExists(userIniPath);
-
-    // Only while tracing: the stores that report each value and its layer.
-    TracingStore tracedPlain(plain, L"main INI file");
-    TracingStore tracedLayered(layered, L"main INI file (with its \"+\" sections)");
-    TracingStore tracedUser(userIni, L"per-user INI file");
-    const bool tracing = TraceOn();
-    const SettingsSources sources{tracing ? static_cast<SettingsStore&>(tracedPlain) : plain,
-                                  tracing ? static_cast<SettingsStore&>(tracedLayered) : layered,
-                                  !haveUserIni ? nullptr
-                                  : tracing    ? static_cast<SettingsStore*>(&tracedUser)
-                                               : &userIni};
-    if (tracing) {
-        TraceLine(L"launcher: main INI file \"" + iniPath + L"\", exists: " + TraceFlag(PathExists(iniPath)));
-        TraceLine(L"launcher: per-user INI file \"" + userIniPath + L"\", exists: " + TraceFlag(haveUserIni));
+    const UserIniLocation userLocation =
+        MakeUserIniLocation(GetAppDataFolder(), settings.productName, settings.productCode, modulePath);
+    const IniSnapshot userIni = ReadIniSnapshot(userLocation.path);
+    if (TraceOn()) {
         TraceLine(L"launcher: product name \"" + settings.productName + L"\", code \"" + settings.productCode +
-                  L"\"; settings not listed below take their defaults");
+                  L"\"; settings not in the files above take their defaults");
     }
-    if (ReadStartSettings(sources, settings) == SettingsResult::NoMainClass) {
+    if (ReadStartSettings(mainIni.text, userIni.exists ? &userIni.text : nullptr, settings) ==
+        SettingsResult::NoMainClass) {
         if (TraceOn()) TraceLine(L"launcher: no Main Class");
         ShowErrorBox(IDS_NO_MAIN_CLASS);
         return false;
     }
+    // Like a relative "JRE Path", a relative pair product lies beside the executable, never in the
+    // working directory, where anyone may have put a program of that name.
+    if (!settings.pairProduct.empty()) settings.pairProduct = BesideExecutable(modulePath, settings.pairProduct);
     return true;
 }
 
@@ -171,13 +160,7 @@ void Launcher::MainStarting() { singleInstance.MainStarted(); }
 
 void Launcher::MainThrew() { CloseSplashWindow(); }
 
-// The [Display] keys are read now, from the plain INI file, not with the other settings.
-bool Launcher::StartSplash() {
-    std::wstring iniPath;
-    if (!IniPathFromModulePath(modulePath, iniPath)) return true;
-    IniFile plain(iniPath);
-    splash.Start(ReadSplashSettings(plain), jvmLibraryPath);
-    return true;
-}
+// The [Display] keys come from the snapshot that the other settings were read from.
+void Launcher::StartSplash() { splash.Start(ReadSplashSettings(mainIni.text), jvmLibraryPath); }
 
 void Launcher::CloseSplashWindow() { splash.CloseWindow(); }

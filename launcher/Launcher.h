@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/IniFile.h"
 #include "jvm/VmHost.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Settings.h"
@@ -39,7 +40,7 @@ private:
     void SetWorkingDirToModuleDir();
     bool LocateJre();
     int32_t StartPairProduct();
-    bool StartSplash();
+    void StartSplash();
     void CloseSplashWindow();
     // Composes the start from the settings; false after the user was told why.
     bool GatherVmOptions();
@@ -48,7 +49,8 @@ private:
     StringList arguments;
     // The executable's full path, fetched once; empty when it could not be had (reported once).
     std::wstring modulePath;
-    // Everything read from the INI files.
+    // The main INI file as read at start, and everything read from the INI files.
+    IniSnapshot mainIni;
     LauncherSettings settings;
 
     // JRE found.

@@ -5,6 +5,7 @@
 
 #include "base/DecimalText.h"
 #include "base/ErrorBox.h"
+#include "base/FileIdentity.h"
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
 #include "launcher/Launcher.h"
@@ -15,19 +16,6 @@ namespace {
 // Set in the pair product's environment: a start that was handed over never hands over again,
 // so that two launchers whose settings name each other cannot pass a start back and forth.
 const wchar_t kHandedOverVariable[] = L"MARLWICK_HANDED_OVER";
-
-// True when both paths name the same file (whatever their case, short forms or links).
-bool SameFile(const std::wstring& a, const std::wstring& b) {
-    auto identify = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-        UniqueFile file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file && GetFileInformationByHandle(file.get(), &info);
-    };
-    BY_HANDLE_FILE_INFORMATION first = {}, second = {};
-    if (!identify(a, first) || !identify(b, second)) return false;
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-}
 
 int32_t PairProductFailed(const std::wstring& pairProduct, DWORD error) {
     ShowFormattedError(IDS_PAIR_PRODUCT_FAILED,

@@ -1,20 +1,7 @@
 #include "launcher/Settings.h"
 
 #include "base/PathText.h"
-
-namespace {
-
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-}  // namespace
-
-bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
+#include "base/TextSplit.h"
 
 bool IsAnyCaseYes(const std::wstring& text) { return EqualsAsciiNoCase(text, L"yes"); }
 
@@ -86,9 +73,9 @@ void ApplyVmProvider(const std::wstring& text, JreSettings& settings) {
 
 std::wstring MainClassToSlashes(std::wstring mainClass) { return ReplaceChar(std::move(mainClass), L'.', L'/'); }
 
-void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings) {
-    settings.productCode = plain.GetString(ini::kProductSection, ini::kProductCode);
-    settings.productName = plain.GetString(ini::kProductSection, ini::kProductName);
+void ReadProductInformation(const IniValues& mainIni, LauncherSettings& settings) {
+    settings.productCode = mainIni.GetString(ini::kProductSection, ini::kProductCode);
+    settings.productName = mainIni.GetString(ini::kProductSection, ini::kProductName);
 }
 
 namespace {
@@ -121,55 +108,57 @@ bool IsYes(const std::wstring& text, WordCase rule) {
 
 }  // namespace
 
-SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSettings& settings) {
-    SettingsStore& layered = sources.layered;
-    settings.minimumVersion = ParseMinimumVersion(layered.GetString(ini::kJreSection, ini::kMinimumVersion));
-    settings.maximumVersion = ParseMaximumVersion(layered.GetString(ini::kJreSection, ini::kMaximumVersion));
+SettingsResult ReadStartSettings(const IniValues& mainIni, const IniValues* userIni, LauncherSettings& settings) {
+    const auto layered = [&mainIni](const wchar_t* section, const wchar_t* key) {
+        return GetLayeredString(mainIni, section, key);
+    };
+    settings.minimumVersion = ParseMinimumVersion(layered(ini::kJreSection, ini::kMinimumVersion));
+    settings.maximumVersion = ParseMaximumVersion(layered(ini::kJreSection, ini::kMaximumVersion));
 
     // "service" exactly: only then is the launcher hosted by a service.
-    if (layered.GetString(ini::kApplicationSection, ini::kApplicationType) == L"service") {
+    if (layered(ini::kApplicationSection, ini::kApplicationType) == L"service") {
         settings.isService = true;
-        settings.omitServiceName = !layered.GetString(ini::kApplicationSection, ini::kOmitServiceName).empty();
+        settings.omitServiceName = !layered(ini::kApplicationSection, ini::kOmitServiceName).empty();
     }
-    settings.preferredVersions = SplitList(layered.GetString(ini::kJreSection, ini::kPreferredVersions));
+    settings.preferredVersions = SplitList(layered(ini::kJreSection, ini::kPreferredVersions));
 
     // An application's per-user INI file, once it exists, owns "JRE Path" even when it holds none.
-    if (!settings.isService && sources.userIni != nullptr) {
-        settings.jrePath = sources.userIni->GetString(ini::kJreSection, ini::kJrePath);
+    if (!settings.isService && userIni != nullptr) {
+        settings.jrePath = userIni->GetString(ini::kJreSection, ini::kJrePath);
     } else {
-        settings.jrePath = layered.GetString(ini::kJreSection, ini::kJrePath);
+        settings.jrePath = layered(ini::kJreSection, ini::kJrePath);
     }
 
-    settings.jvmType = ParseJvmType(layered.GetString(ini::kJreSection, ini::kJvmType));
-    ApplyJvmSource(layered.GetString(ini::kJreSection, ini::kJvmSource), settings);
-    ApplyVmProvider(layered.GetString(ini::kJreSection, ini::kVmProvider), settings);
+    settings.jvmType = ParseJvmType(layered(ini::kJreSection, ini::kJvmType));
+    ApplyJvmSource(layered(ini::kJreSection, ini::kJvmSource), settings);
+    ApplyVmProvider(layered(ini::kJreSection, ini::kVmProvider), settings);
     // On unless "no" in any letter case: a Java found outside the registry is as good as a registered one.
-    settings.searchJavaFolders = !EqualsAsciiNoCase(layered.GetString(ini::kJreSection, ini::kSearchJavaFolders), L"no");
+    settings.searchJavaFolders = !EqualsAsciiNoCase(layered(ini::kJreSection, ini::kSearchJavaFolders), L"no");
 
-    const std::wstring mainClass = layered.GetString(ini::kJreSection, ini::kMainClass);
+    const std::wstring mainClass = layered(ini::kJreSection, ini::kMainClass);
     if (mainClass.empty()) return SettingsResult::NoMainClass;
     settings.mainClass = MainClassToSlashes(mainClass);
 
     for (const SwitchRow& row : kSwitches) {
-        settings.*row.field = IsYes(layered.GetString(row.section, row.key), row.rule);
+        settings.*row.field = IsYes(layered(row.section, row.key), row.rule);
     }
     // A service never runs as a single instance.
     if (settings.isService) settings.singleInstance = false;
-    settings.systemPath = layered.GetString(ini::kJreSection, ini::kSystemPath);
-    settings.libraryPath = layered.GetString(ini::kJreSection, ini::kLibraryPath);
-    settings.pairProduct = layered.GetString(ini::kApplicationSection, ini::kPairProduct);
-    settings.classPath = layered.GetString(ini::kClassPathSection, ini::kClassPath);
-    settings.vmParameters = layered.GetString(ini::kJreSection, ini::kVmParameters);
-    settings.outputFile = layered.GetString(ini::kApplicationSection, ini::kOutputFile);
-    settings.errorFile = layered.GetString(ini::kApplicationSection, ini::kErrorFile);
-    settings.cmd = layered.GetString(ini::kApplicationSection, ini::kCmd);
+    settings.systemPath = layered(ini::kJreSection, ini::kSystemPath);
+    settings.libraryPath = layered(ini::kJreSection, ini::kLibraryPath);
+    settings.pairProduct = layered(ini::kApplicationSection, ini::kPairProduct);
+    settings.classPath = layered(ini::kClassPathSection, ini::kClassPath);
+    settings.vmParameters = layered(ini::kJreSection, ini::kVmParameters);
+    settings.outputFile = layered(ini::kApplicationSection, ini::kOutputFile);
+    settings.errorFile = layered(ini::kApplicationSection, ini::kErrorFile);
+    settings.cmd = layered(ini::kApplicationSection, ini::kCmd);
     return SettingsResult::Ok;
 }
 
-SplashSettings ReadSplashSettings(SettingsStore& plain) {
+SplashSettings ReadSplashSettings(const IniValues& mainIni) {
     SplashSettings splash;
-    splash.image = plain.GetString(ini::kDisplaySection, ini::kSplashScreen);
-    splash.shadow = plain.GetString(ini::kDisplaySection, ini::kSplashScreenShadow);
-    splash.preferNative = plain.GetString(ini::kDisplaySection, ini::kPreferNativeSplash);
+    splash.image = mainIni.GetString(ini::kDisplaySection, ini::kSplashScreen);
+    splash.shadow = mainIni.GetString(ini::kDisplaySection, ini::kSplashScreenShadow);
+    splash.preferNative = mainIni.GetString(ini::kDisplaySection, ini::kPreferNativeSplash);
     return splash;
 }

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/JreSettings.h"
 #include "jvm/JavaStart.h"
 #include "splash/SplashLayout.h"
 #include "base/IniKeys.h"
-#include "base/SettingsStore.h"
+#include "base/IniText.h"
 #include "base/TextSplit.h"
 
 // Everything the INI files say: the JRE wishes, the Java run, and the launcher's own run modes.
@@ -23,8 +23,6 @@ struct LauncherSettings : JreSettings, JavaSettings {
 
 // "Yes" in any letter case (A-Z equal a-z, nothing else folded).
 bool IsAnyCaseYes(const std::wstring& text);
-// Case-insensitive over A-Z only.
-bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b);
 
 JavaVersion ParseMinimumVersion(const std::wstring& text);
 JavaVersion ParseMaximumVersion(const std::wstring& text);
@@ -33,20 +31,13 @@ void ApplyJvmSource(const std::wstring& text, JreSettings& settings);
 void ApplyVmProvider(const std::wstring& text, JreSettings& settings);
 std::wstring MainClassToSlashes(std::wstring mainClass);
 
-// The stores that ReadSettings reads, opened by the caller. `userIni` is the per-user INI of an
-// application when that file exists, otherwise null.
-struct SettingsSources {
-    SettingsStore& plain;
-    SettingsStore& layered;
-    SettingsStore* userIni;
-};
-
 enum class SettingsResult { Ok, NoMainClass };
 
-// Reads the keys that decide the start, in their fixed order. The product keys must already be
-// in `settings` (the per-user INI path depends on them), see ReadProductInformation.
-void ReadProductInformation(SettingsStore& plain, LauncherSettings& settings);
-SettingsResult ReadStartSettings(const SettingsSources& sources, LauncherSettings& settings);
+// The settings of a start, from the snapshot of the main INI file and, for an application whose
+// per-user INI file exists, the snapshot of that file (otherwise null), in their fixed order.
+// The layered keys fall back to the "+" sections; the product keys and [Display] do not.
+void ReadProductInformation(const IniValues& mainIni, LauncherSettings& settings);
+SettingsResult ReadStartSettings(const IniValues& mainIni, const IniValues* userIni, LauncherSettings& settings);
 
-// The [Display] keys, read from the plain INI store when the splash starts.
-SplashSettings ReadSplashSettings(SettingsStore& plain);
+// The [Display] keys of the main INI file.
+SplashSettings ReadSplashSettings(const IniValues& mainIni);

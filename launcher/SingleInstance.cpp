@@ -57,17 +57,11 @@ bool IsOwnUser(HANDLE process) {
 }
 
 bool ProcessImagePath(HANDLE process, std::wstring& path) {
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) {
-            path.assign(buffer.data(), size);
-            return true;
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-        buffer.resize(buffer.size() * 4);
-    }
-    return false;
+    return FillBuffer(path, MAX_PATH + 1, [process](wchar_t* buffer, size_t capacity) -> long long {
+        DWORD size = static_cast<DWORD>(capacity);
+        if (QueryFullProcessImageNameW(process, 0, buffer, &size)) return size;  // without the NUL
+        return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? static_cast<long long>(capacity) : -1;
+    });
 }
 
 }  // namespace

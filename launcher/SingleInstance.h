@@ -36,7 +36,6 @@ public:
     // the user has then been told.
     bool Setup(const std::wstring& modulePath, const std::vector<std::wstring>& arguments, Deliver deliver);
 
-    bool IsFirst() const { return isFirst_; }
     bool IsLater() const { return isLater_; }
 
     // The first instance's application has reached main: later starts may be delivered.

@@ -4,10 +4,6 @@
 
 #if defined(_WIN64)
 
-#include "base/PathText.h"
-#include "base/Win32Text.h"
-#include "jre/ReleaseFile.h"
-#include "jre/Win32JreSystem.h"
 #include "jvm/StartupCacheFiles.h"
 
 namespace {
@@ -20,20 +16,7 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
                        JavaStart& start) {
     if (!settings.startupCache) return false;
     StartupCacheRequest request;
-    std::string data;
-    bool complete = false;
-    Win32JreSystem system;
-    if (system.ReadFileStart(jvmHome + L"\\release", kReleaseFileReadLimit, data, complete)) {
-        ReadReleaseVersion(data, complete, request.releaseVersion);
-    }
-    CacheRuntime runtime;
-    JavaVersion version;
-    if (ParseJavaVersion(request.releaseVersion, kVersionFillMinimum, version)) {
-        runtime.featureVersion = version.fields[0] == 1 ? version.fields[1] : version.fields[0];  // "1.8.0" is 8
-    }
-    // The dynamic archive sits on top of the base archive beside jvm.dll.
-    runtime.hasBaseArchive = PathExists(FolderWithSlashOf(jvmLibraryPath) + L"classes.jsa");
-    runtime.hasJavaExe = PathExists(jvmHome + L"\\bin\\java.exe");
+    const CacheRuntime runtime = InspectRuntime(jvmHome, jvmLibraryPath, request.releaseVersion);
     std::wstring reason;
     request.mechanism = ChooseCacheMechanism(runtime, reason);
     if (request.mechanism == CacheMechanism::None) {

@@ -58,7 +58,7 @@ bool NativeSplash::Start(const std::wstring& libraryPath, const std::wstring& im
     closeHook_.store(reinterpret_cast<CloseHook>(reinterpret_cast<void*>(GetProcAddress(library, "SplashClose"))));
     if (init == nullptr || loadFile == nullptr || setFileJarName == nullptr) return false;
 
-    const std::string image = ToThreadAnsi(imagePath);
+    const std::string image = ToAnsi(imagePath);
     init();
     loadFile(image.c_str());
     setFileJarName(image.c_str(), "");

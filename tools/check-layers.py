@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the source tree's layering.
 
-- base/ includes only base/ and resources/; jre/, jvm/ and splash/ include only themselves, base/
-  and resources/; launcher/ may include any of them.
+- base/ includes only base/ and resources/; runtime/ (the facts about a Java runtime) only
+  itself, base/ and resources/; jre/ and jvm/ include only themselves, runtime/, base/ and
+  resources/; splash/ only itself, base/ and resources/; launcher/ may include any of them.
 - The pure sources (the marlwick_pure lists of each folder's CMakeLists.txt) and every project
   header they reach include no <windows.h>.
 - No two project files include each other, directly or through others.
@@ -13,13 +14,14 @@ import re
 import sys
 
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
-FOLDERS = ["base", "jre", "jvm", "splash", "launcher"]
+FOLDERS = ["base", "runtime", "jre", "jvm", "splash", "launcher"]
 ALLOWED = {
     "base": {"base", "resources"},
-    "jre": {"jre", "base", "resources"},
-    "jvm": {"jvm", "base", "resources"},
+    "runtime": {"runtime", "base", "resources"},
+    "jre": {"jre", "runtime", "base", "resources"},
+    "jvm": {"jvm", "runtime", "base", "resources"},
     "splash": {"splash", "base", "resources"},
-    "launcher": {"launcher", "jre", "jvm", "splash", "base", "resources"},
+    "launcher": {"launcher", "jre", "jvm", "splash", "runtime", "base", "resources"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 

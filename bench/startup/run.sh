@@ -9,6 +9,10 @@
 #
 #   bench/startup/run.sh [runs per variant, default 15] [runs with 10,000 jars, default 5]
 #
+# With MARLWICK_BENCH_BASELINE naming another build of the launcher (an earlier commit's), that
+# build runs in the same alternation and its figures and ratio are printed too: a before and
+# after measured side by side, under the same load.
+#
 # Builds the launcher (preset win64), fetches the runtime (tools/fetch-jre.sh), lays everything out
 # under build/bench-startup and runs it in a Wine prefix of its own. Prints medians in ms, each
 # split at the moment HotSpot records its core initialisation (RuntimeMXBean start time): what
@@ -49,6 +53,15 @@ write_ini() {  # folder, class path
 }
 write_ini "$app" '\lib\*.jar'
 cp "$app/Marlwick 64.ini" "$app/Marlwick 64 Console.ini"
+baseline=${MARLWICK_BENCH_BASELINE:-}
+base="$out/app-baseline"
+rm -rf "$base"
+if [ -n "$baseline" ]; then
+  mkdir -p "$base/lib"
+  cp "$app/lib/startup.jar" "$base/lib/"
+  cp "$baseline" "$base/Marlwick 64.exe"
+  write_ini "$base" '\lib\*.jar'
+fi
 write_ini "$many" '\startup.jar;\lib\*.jar'
 # java.exe gets the class path text that the launcher builds.
 app_cp="$(win "$app")\\lib\\startup.jar;"
@@ -63,6 +76,7 @@ echo "Warming up (the first start in a fresh prefix takes about 10 s)..." >&2
 for _ in 1 2; do
   launcher warmup "$app"
   run warmup "$app" "$app/Marlwick 64 Console.exe"
+  [ -z "$baseline" ] || launcher warmup "$base"
   java_exe warmup java.exe "$app_cp"
   java_exe warmup javaw.exe "$app_cp"
 done
@@ -71,7 +85,9 @@ echo "Start to main: $runs runs each of the launcher, its console build, java.ex
 for i in $(seq 1 "$runs"); do
   if [ $((i % 2)) -eq 1 ]; then
     launcher launcher "$app"; console; java_exe java java.exe "$app_cp"; java_exe javaw javaw.exe "$app_cp"
+    [ -z "$baseline" ] || launcher baseline "$base"
   else
+    [ -z "$baseline" ] || launcher baseline "$base"
     java_exe javaw javaw.exe "$app_cp"; java_exe java java.exe "$app_cp"; console; launcher launcher "$app"
   fi
 done
@@ -85,9 +101,9 @@ for i in $(seq 1 "$many_runs"); do
   java_exe java-many-jars java.exe "$(win "$many")\\startup.jar;$(win "$many")\\lib\\*"
 done
 
-python3 - "$out/results" "$runs" "$many_runs" <<'EOF'
+python3 - "$out/results" "$runs" "$many_runs" "$baseline" <<'EOF'
 import statistics, sys
-folder, runs, many_runs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+folder, runs, many_runs, baseline = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
 def read(name, column, suffix=".us", scale=1000.0):
     with open(f"{folder}/{name}{suffix}") as f:
         return [int(line.split()[column]) / scale for line in f if line.strip()]
@@ -107,6 +123,9 @@ javaw = line("bin\\javaw.exe", "javaw")
 print(f"  ratio launcher / java.exe  = {launcher[0] / java[0]:.3f}   (goal: at most 1.05)")
 print(f"  ratio launcher / javaw.exe = {launcher[0] / javaw[0]:.3f}")
 print(f"  ratio console build / java.exe = {console[0] / java[0]:.3f}")
+if baseline:
+    base = line("baseline launcher", "baseline")
+    print(f"  ratio baseline / java.exe  = {base[0] / java[0]:.3f}")
 print(f"Class path expansion, medians of {many_runs} runs each:")
 one = line("Marlwick 64.exe, \\lib\\*.jar = 1 jar", "one-jar", True)
 many = line("Marlwick 64.exe, \\startup.jar;\\lib\\*.jar, 10,001", "many-jars", True)

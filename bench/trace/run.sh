@@ -11,6 +11,9 @@
 #
 #   bench/trace/run.sh [runs, default 10]
 #
+# With MARLWICK_BENCH_BASELINE naming another build of the launcher, that build's demo start runs
+# in the same alternation (as "demo-base"), for a before and after under the same load.
+#
 # Prints, as medians over the runs, the times from the trace's phases: process start to the
 # launcher's first line, first line to "settings read", to "JRE found" and to "loading the JVM
 # library". Runs in a Wine prefix of its own under build/bench-trace. Not part of the test run.
@@ -25,7 +28,7 @@ bench_build
 jre=$(tools/fetch-jre.sh)
 
 out="$root/build/bench-trace"
-rm -rf "$out/demo" "$out/registry" "$out/homes" "$out/traces" "$out/classes"
+rm -rf "$out/demo" "$out/demo-base" "$out/registry" "$out/homes" "$out/traces" "$out/classes"
 mkdir -p "$out/demo/lib" "$out/registry/lib" "$out/homes" "$out/traces" "$out/classes"
 javac --release 11 -d "$out/classes" demo/src/com/example/demo/DemoApp.java
 jar --create --file "$out/demo/lib/demo.jar" -C "$out/classes" .
@@ -33,6 +36,11 @@ cp "$out/demo/lib/demo.jar" "$out/registry/lib/demo.jar"
 cp "$launcher_exe" "$out/demo/Marlwick 64.exe"
 cp "demo/Marlwick 64.ini" demo/splash.gif "$out/demo/"
 ln -s "$jre" "$out/demo/jre64"
+baseline=${MARLWICK_BENCH_BASELINE:-}
+if [ -n "$baseline" ]; then
+  cp -r "$out/demo" "$out/demo-base"
+  cp "$baseline" "$out/demo-base/Marlwick 64.exe"
+fi
 cp "$launcher_exe" "$out/registry/Marlwick 64.exe"
 printf '[Java Runtime Environment]\r\nMain Class=com.example.demo.DemoApp\r\nMaximum Version=any\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n' \
   >"$out/registry/Marlwick 64.ini"
@@ -68,15 +76,17 @@ start() {  # name folder
 echo "Warming up..." >&2
 start warmup "$out/demo" 0
 start warmup "$out/registry" 0
+[ -z "$baseline" ] || start warmup "$out/demo-base" 0
 echo "$runs starts each, alternating..." >&2
 for i in $(seq 1 "$runs"); do
   start demo "$out/demo" "$i"
+  [ -z "$baseline" ] || start demo-base "$out/demo-base" "$i"
   start registry "$out/registry" "$i"
 done
 
-python3 - "$out/traces" "$runs" <<'PY'
+python3 - "$out/traces" "$runs" "$baseline" <<'PY'
 import re, statistics, sys
-folder, runs = sys.argv[1], int(sys.argv[2])
+folder, runs, baseline = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 def phases(path):
     times = {}
     for line in open(path, encoding="utf-8"):
@@ -91,7 +101,7 @@ def phases(path):
     return times
 print(f"Launcher's own work before LoadLibrary of the JVM library, medians of {runs} starts (ms):")
 print(f"  {'start':<10}{'to entry':>10}{'settings':>10}{'JRE found':>11}{'LoadLibrary':>13}{'  (entry to LoadLibrary)':>26}")
-for name in ("demo", "registry"):
+for name in ("demo", "registry") + (("demo-base",) if baseline else ()):
     all_ = [phases(f"{folder}/{name}-{i}.txt") for i in range(1, runs + 1)]
     med = lambda key: statistics.median(p[key] for p in all_)
     own = statistics.median(p["loading the JVM library"] - p["first"] for p in all_)

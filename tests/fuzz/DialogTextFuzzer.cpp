@@ -1,6 +1,6 @@
 // The dialogs' texts from outside: the browser's link colours as the registry holds them, and the
 // requirement text from the INI's version bounds.
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "jre/LinkColour.h"
 #include "jre/RequirementText.h"
 #include "tests/fuzz/FuzzInput.h"

@@ -1,5 +1,5 @@
-// UTF-8 INI files: any bytes parse; a value written into any text reads back the same, and
-// every other key keeps its value.
+// INI files: any bytes parse (as UTF-8 and as UTF-16); a value written into any text reads back
+// the same, and every other key keeps its value.
 #include <string>
 
 #include "base/IniText.h"
@@ -28,16 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     const size_t cut1 = bytes.find('\n');
     const size_t cut2 = cut1 == std::string::npos ? std::string::npos : bytes.find('\n', cut1 + 1);
     if (cut2 == std::string::npos) {
-        IniText::Parse(bytes).SectionNames();
+        IniText::Parse(DecodeUtf16(bytes, bytes.size() % 2 == 1));
+        FUZZ_ASSERT(EncodeUtf16(DecodeUtf16(bytes, false), false) == bytes.substr(0, bytes.size() & ~size_t(1)));
         return 0;
     }
     const std::wstring section = DecodeUtf8(bytes.substr(0, cut1));
     const std::wstring value = DecodeUtf8(bytes.substr(cut1 + 1, cut2 - cut1 - 1));
-    const std::string file = bytes.substr(cut2 + 1);
+    const std::wstring file = DecodeUtf8(bytes.substr(cut2 + 1));
     const IniText before = IniText::Parse(file);
-    before.SectionNames();
     if (section.find_first_of(L"[]\r\n=") != std::wstring::npos || !Storable(value)) return 0;
-    const std::string written = SetIniTextValue(file, section, L"JRE Path", value);
+    const std::wstring written = SetIniTextValue(file, section, L"JRE Path", value);
     const IniText after = IniText::Parse(written);
     FUZZ_ASSERT(after.GetString(section, L"JRE Path") == value);
     FUZZ_ASSERT(after.GetString(section, L"Main Class") == before.GetString(section, L"Main Class"));

@@ -1,7 +1,7 @@
 // Java version texts (INI bounds, preferred versions, registry key names): comparison is a
 // total order, and the text shown for a version (its fields up to the last that is neither 0 nor
 // 65535) reads back as a version that agrees with it in those fields.
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "jre/PeImage.h"
+#include "runtime/PeImage.h"
 #include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {

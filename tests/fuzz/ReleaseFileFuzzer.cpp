@@ -3,7 +3,7 @@
 #include <string>
 
 #include "jre/JavaFolderSearch.h"
-#include "jre/ReleaseFile.h"
+#include "runtime/ReleaseFile.h"
 #include "jre/ReleaseVendor.h"
 #include "tests/fuzz/FuzzInput.h"
 

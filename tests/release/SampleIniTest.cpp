@@ -23,18 +23,17 @@ std::string ReadBytes(const char* path) {
 }
 
 // Answers every read with a value that sends the settings code down its longest road, and
-// remembers which section and key it was asked for.
-class RecordingStore : public SettingsStore {
+// remembers which section and key it was asked for (a "+" section is the same key's second layer).
+class RecordingStore : public IniValues {
 public:
     explicit RecordingStore(bool service) : service_(service) {}
-    std::wstring GetString(const std::wstring& section, const std::wstring& key) override {
-        asked.insert({section, key});
+    std::wstring GetString(const std::wstring& section, const std::wstring& key) const override {
+        if (section.empty() || section.back() != L'+') asked.insert({section, key});
         if (key == ini::kMainClass) return L"com.example.App";
         if (key == ini::kApplicationType) return service_ ? L"service" : L"";
         return L"";
     }
-    bool SetString(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
-    std::set<SectionKey> asked;
+    mutable std::set<SectionKey> asked;
 
 private:
     bool service_;
@@ -44,12 +43,12 @@ private:
 std::set<SectionKey> KeysTheLauncherReads() {
     std::set<SectionKey> keys;
     for (bool service : {false, true}) {
-        RecordingStore plain(service), layered(service), user(service);
+        RecordingStore main(service), user(service);
         LauncherSettings settings;
-        ReadProductInformation(plain, settings);
-        ReadStartSettings({plain, layered, service ? nullptr : &user}, settings);
-        ReadSplashSettings(plain);
-        for (const RecordingStore* store : {&plain, &layered, &user}) keys.insert(store->asked.begin(), store->asked.end());
+        ReadProductInformation(main, settings);
+        ReadStartSettings(main, service ? nullptr : &user, settings);
+        ReadSplashSettings(main);
+        for (const RecordingStore* store : {&main, &user}) keys.insert(store->asked.begin(), store->asked.end());
     }
     return keys;
 }

@@ -1,5 +1,5 @@
-// UTF-8 INI files read with the profile functions' rules. The reading table is the one that
-// GetPrivateProfileStringW gives for the same lines in an ASCII file.
+// INI text read with the profile functions' rules, whatever the file's encoding. The reading table
+// is the one that GetPrivateProfileStringW gives for the same lines in an ASCII file.
 #include "base/IniText.h"
 #include "tests/framework/Check.h"
 
@@ -78,12 +78,22 @@ TEST_CASE(IniText_ReadsAsTheProfileFunctionsDo) {
         {L"Last", L"LF", L"yes"},
         {L"Missing", L"Plain", L""},
     };
-    const IniText text = IniText::Parse(kSample);
-    for (const Row& row : rows) {
-        CHECK_EQ_AT(std::wstring(row.section) + L"/" + row.key, text.GetString(row.section, row.key), row.value);
+    // The same text in each encoding that a file may have, decoded as the launcher decodes it.
+    const std::wstring wide = DecodeUtf8(kSample);
+    const std::string utf16 = EncodeUtf16(wide, false);
+    const std::string utf16BigEndian = EncodeUtf16(wide, true);
+    CHECK(DetectIniEncoding(utf16) == IniEncoding::Utf16);
+    CHECK(DetectIniEncoding(utf16BigEndian) == IniEncoding::Utf16BigEndian);
+    const IniText texts[] = {IniText::Parse(kSample), IniText::Parse(DecodeUtf16(utf16, false)),
+                             IniText::Parse(DecodeUtf16(utf16BigEndian, true))};
+    for (const IniText& text : texts) {
+        for (const Row& row : rows) {
+            CHECK_EQ_AT(std::wstring(row.section) + L"/" + row.key, text.GetString(row.section, row.key), row.value);
+        }
+        std::vector<std::wstring> names;
+        for (const IniText::Section& section : text.Sections()) names.push_back(section.name);
+        CHECK_EQ(names, (std::vector<std::wstring>{L"", L"Spaced", L"Main", L"main", L"A]B", kWideNandu, L"Last"}));
     }
-    CHECK_EQ(text.SectionNames(),
-             (std::vector<std::wstring>{L"Spaced", L"Main", L"main", L"A]B", kWideNandu, L"Last"}));
 }
 
 TEST_CASE(IniText_EncodingFollowsMarkAndContent) {
@@ -99,8 +109,8 @@ TEST_CASE(IniText_EncodingFollowsMarkAndContent) {
         {"k=\xC3", IniEncoding::Ansi},                     // cut sequence
         {"k=\xED\xA0\x80", IniEncoding::Ansi},             // encoded surrogate
         {"k=\xC0\xAF", IniEncoding::Ansi},                 // overlong "/"
-        {"\xFF\xFE[\0A\0]\0", IniEncoding::Utf16},
-        {"\xFE\xFF\0[\0A\0]", IniEncoding::Utf16},
+        {std::string("\xFF\xFE[\0A\0]\0", 8), IniEncoding::Utf16},
+        {std::string("\xFE\xFF\0[\0A\0]", 8), IniEncoding::Utf16BigEndian},
     };
     for (const auto& row : rows) CHECK_EQ_AT(DecodeUtf8(row.bytes), DetectIniEncoding(row.bytes) == row.encoding, true);
 }
@@ -132,7 +142,7 @@ TEST_CASE(IniText_SetValueChangesOnlyItsLine) {
         {L"header at the end", "[J]", L"J", "[J]\r\nJRE Path=" + newPath + "\r\n"},
     };
     for (const auto& row : rows) {
-        const std::string after = SetIniTextValue(row.before, row.section, L"JRE Path", path);
+        const std::string after = EncodeUtf8(SetIniTextValue(DecodeUtf8(row.before), row.section, L"JRE Path", path));
         CHECK_EQ_AT(row.name, after, row.after);
         CHECK_EQ_AT(row.name, IniText::Parse(after).GetString(row.section, L"jre path"), path);
     }

@@ -147,3 +147,20 @@ TEST_CASE(JavaStart_WithoutClassPathSetsNothingElse) {
     CHECK(start.arguments.empty());
     CHECK_EQ(facts.memoryQueries, 0);
 }
+
+// An -Xss value that x86 cannot hold leaves the thread at the VM's default (the VM refuses the
+// option itself) instead of being cut to its low 32 bits.
+TEST_CASE(MainThreadStackSize_FitsTheArchitecture) {
+    struct Row { uint64_t bytes; Arch arch; uint64_t size; };
+    const Row rows[] = {
+        {1048576, Arch::X86, 1048576},
+        {0xFFFFFFFFull, Arch::X86, 0xFFFFFFFFull},
+        {0x100000000ull, Arch::X86, 0},           // 4g would be 0 cut, the same by luck
+        {0x100100000ull, Arch::X86, 0},           // 4g + 1m would be 1m cut
+        {0x100100000ull, Arch::X64, 0x100100000ull},
+        {0, Arch::X86, 0},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(std::to_wstring(row.bytes), MainThreadStackSize(row.bytes, row.arch), row.size);
+    }
+}

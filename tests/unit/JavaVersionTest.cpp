@@ -1,4 +1,4 @@
-#include "jre/JavaVersion.h"
+#include "runtime/JavaVersion.h"
 #include "tests/framework/Check.h"
 
 namespace {

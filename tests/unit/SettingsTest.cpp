@@ -1,45 +1,33 @@
-#include <map>
+#include <initializer_list>
 
 #include "base/IniPaths.h"
+#include "base/PathText.h"
 #include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 
 namespace {
 
-// An in-memory INI file; `layered` makes it behave like the layered store ("<section>+" fallback).
-class FakeStore : public SettingsStore {
-public:
-    explicit FakeStore(bool layered = false) : layered_(layered) {}
-    void Put(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-        values_[section + L"|" + key] = value;
-    }
-    std::wstring GetString(const std::wstring& section, const std::wstring& key) override {
-        reads.push_back(key);
-        std::wstring value = Raw(section, key);
-        if (!value.empty() || !layered_) return value;
-        return PlusSectionValue(Raw(section + L"+", key));
-    }
-    bool SetString(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
-    std::vector<std::wstring> reads;
-
-private:
-    std::wstring Raw(const std::wstring& section, const std::wstring& key) const {
-        auto it = values_.find(section + L"|" + key);
-        return it == values_.end() ? std::wstring() : it->second;
-    }
-    bool layered_;
-    std::map<std::wstring, std::wstring> values_;
-};
-
-const wchar_t kJre[] = L"Java Runtime Environment";
-const wchar_t kApp[] = L"Application";
+// An INI snapshot from its text, lines joined with CR LF.
+IniText Ini(std::initializer_list<const wchar_t*> lines) {
+    std::wstring text;
+    for (const wchar_t* line : lines) text += std::wstring(line) + L"\r\n";
+    return IniText::Parse(text);
+}
 
 }  // namespace
 
-TEST_CASE(PlusSectionValue_AddsOneLeadingSpace) {
-    CHECK_EQ(PlusSectionValue(L"x"), std::wstring(L" x"));
-    CHECK_EQ(PlusSectionValue(L" x"), std::wstring(L" x"));
-    CHECK_EQ(PlusSectionValue(L""), std::wstring(L""));
+// The "+" section of a layered key: read only when the key's own value is empty, and given one
+// space in front unless it has one.
+TEST_CASE(GetLayeredString_FallsBackToThePlusSection) {
+    struct Row { const wchar_t* name; IniText ini; const wchar_t* value; };
+    const Row rows[] = {
+        {L"own value", Ini({L"[A]", L"k=own", L"[A+]", L"k=plus"}), L"own"},
+        {L"empty own value", Ini({L"[A]", L"k=", L"[A+]", L"k=x"}), L" x"},
+        {L"only plus", Ini({L"[a+]", L"K=x"}), L" x"},
+        {L"plus with a space", Ini({L"[A+]", L"k=\" x\""}), L" x"},
+        {L"neither", Ini({L"[A+]", L"other=x"}), L""},
+    };
+    for (const Row& row : rows) CHECK_EQ_AT(row.name, GetLayeredString(row.ini, L"A", L"k"), std::wstring(row.value));
 }
 
 TEST_CASE(SplitList_Table) {
@@ -117,31 +105,20 @@ TEST_CASE(VmProvider_Table) {
 }
 
 TEST_CASE(ReadStartSettings_NoMainClassStopsReading) {
-    FakeStore plain, layered(true);
-    layered.Put(kApp, L"Failure Check", L"YES");
+    const IniText ini = Ini({L"[Application]", L"Failure Check=YES"});
     LauncherSettings s;
-    CHECK(ReadStartSettings({plain, layered, nullptr}, s) == SettingsResult::NoMainClass);
+    CHECK(ReadStartSettings(ini, nullptr, s) == SettingsResult::NoMainClass);
     CHECK(!s.failureCheck);
-    CHECK_EQ(layered.reads.back(), std::wstring(L"Main Class"));
 }
 
 TEST_CASE(ReadStartSettings_FullApplication) {
-    FakeStore plain, layered(true);
-    layered.Put(kJre, L"Main Class", L"com.example.App");
-    layered.Put(kJre, L"Minimum Version", L"1.6");
-    layered.Put(kJre, L"Maximum Version", L"any");
-    layered.Put(kJre, L"Preferred versions", L";1.7");
-    layered.Put(kJre, L"JRE Path", L"C:\\jre");
-    layered.Put(kJre, L"VM Provider", L"IBM");
-    layered.Put(kApp, L"Single Instance", L"Yes");
-    layered.Put(kApp, L"Failure Check", L"YES");
-    layered.Put(kApp, L"Override WorkingDir", L"yes");
-    layered.Put(kApp, L"Pair Return Code", L"Yes");
-    layered.Put(kApp, L"Pair Product", L"..\\x86\\App.exe");
-    layered.Put(kJre, L"Library Path", L"%ROOT%\\lib");
-    layered.Put(kJre, L"Startup Cache", L"yES");
+    const IniText ini = Ini({L"[Java Runtime Environment]", L"Main Class=com.example.App", L"Minimum Version=1.6",
+                             L"Maximum Version=any", L"Preferred versions=;1.7", L"JRE Path=C:\\jre", L"VM Provider=IBM",
+                             L"Library Path=%ROOT%\\lib", L"Startup Cache=yES", L"[Application]", L"Single Instance=Yes",
+                             L"Failure Check=YES", L"Override WorkingDir=yes", L"Pair Return Code=Yes",
+                             L"Pair Product=..\\x86\\App.exe", L"failure check=no"});
     LauncherSettings s;
-    CHECK(ReadStartSettings({plain, layered, nullptr}, s) == SettingsResult::Ok);
+    CHECK(ReadStartSettings(ini, nullptr, s) == SettingsResult::Ok);
     CHECK(s.startupCache);
     CHECK_EQ(s.mainClass, std::wstring(L"com/example/App"));
     CHECK(s.minimumVersion == JavaVersion::Of(1, 6, 0, 0));
@@ -149,44 +126,58 @@ TEST_CASE(ReadStartSettings_FullApplication) {
     CHECK_EQ(s.preferredVersions, (std::vector<std::wstring>{L"", L"1.7"}));
     CHECK_EQ(s.jrePath, std::wstring(L"C:\\jre"));
     CHECK(s.ibmAllowed && s.ibmFavoured && !s.sunAllowed);
-    CHECK(!s.singleInstance);  // read by the single-instance setup, never here
-    CHECK(s.failureCheck && s.overrideWorkingDir && s.pairReturnCode);
+    CHECK(!s.singleInstance);  // "yes" exactly
+    CHECK(s.failureCheck && s.overrideWorkingDir && s.pairReturnCode);  // the first of a repeated key
     CHECK_EQ(s.pairProduct, std::wstring(L"..\\x86\\App.exe"));
     CHECK_EQ(s.libraryPath, std::wstring(L"%ROOT%\\lib"));  // never expanded here
 }
 
 TEST_CASE(ReadStartSettings_MainClassFromPlusSectionKeepsLeadingSpace) {
-    FakeStore plain, layered(true);
-    layered.Put(L"Java Runtime Environment+", L"Main Class", L"App");
+    const IniText ini = Ini({L"[Java Runtime Environment+]", L"Main Class=App"});
     LauncherSettings s;
-    CHECK(ReadStartSettings({plain, layered, nullptr}, s) == SettingsResult::Ok);
+    CHECK(ReadStartSettings(ini, nullptr, s) == SettingsResult::Ok);
     CHECK_EQ(s.mainClass, std::wstring(L" App"));
 }
 
 TEST_CASE(ReadStartSettings_JrePathSource) {
     // An application's existing per-user INI hides the main INI's value even when it has none.
-    FakeStore plain, layered(true), user;
-    layered.Put(kJre, L"Main Class", L"App");
-    layered.Put(kJre, L"JRE Path", L"C:\\main-jre");
+    const wchar_t* main[] = {L"[Java Runtime Environment]", L"Main Class=App", L"JRE Path=C:\\main-jre"};
+    const IniText application = Ini({main[0], main[1], main[2]});
+    const IniText emptyUser = Ini({});
+    const IniText user = Ini({L"[Java Runtime Environment]", L"JRE Path=D:\\chosen"});
     LauncherSettings app;
-    ReadStartSettings({plain, layered, &user}, app);
+    ReadStartSettings(application, &emptyUser, app);
     CHECK_EQ(app.jrePath, std::wstring());
-    user.Put(kJre, L"JRE Path", L"D:\\chosen");
     LauncherSettings app2;
-    ReadStartSettings({plain, layered, &user}, app2);
+    ReadStartSettings(application, &user, app2);
     CHECK_EQ(app2.jrePath, std::wstring(L"D:\\chosen"));
     // A service always reads the main INI.
-    layered.Put(kApp, L"Application Type", L"service");
-    layered.Put(kApp, L"Omit Service Name", L"x");
-    LauncherSettings service;
-    ReadStartSettings({plain, layered, &user}, service);
-    CHECK(service.isService && service.omitServiceName);
-    CHECK_EQ(service.jrePath, std::wstring(L"C:\\main-jre"));
+    const IniText service = Ini({main[0], main[1], main[2], L"[Application]", L"Application Type=service",
+                                 L"Omit Service Name=x"});
+    LauncherSettings serviceSettings;
+    ReadStartSettings(service, &user, serviceSettings);
+    CHECK(serviceSettings.isService && serviceSettings.omitServiceName);
+    CHECK_EQ(serviceSettings.jrePath, std::wstring(L"C:\\main-jre"));
     // "Service" is not the word.
-    layered.Put(kApp, L"Application Type", L"Service");
-    LauncherSettings notService;
-    ReadStartSettings({plain, layered, nullptr}, notService);
-    CHECK(!notService.isService && !notService.omitServiceName);
+    const IniText notService = Ini({main[0], main[1], L"[Application]", L"Application Type=Service", L"Omit Service Name=x"});
+    LauncherSettings notServiceSettings;
+    ReadStartSettings(notService, nullptr, notServiceSettings);
+    CHECK(!notServiceSettings.isService && !notServiceSettings.omitServiceName);
+}
+
+TEST_CASE(BesideExecutable_Table) {
+    struct Row { const wchar_t* path; const wchar_t* result; };
+    const Row rows[] = {
+        {L"App.exe", L"C:\\Apps\\App.exe"},
+        {L"..\\x86\\App.exe", L"C:\\Apps\\..\\x86\\App.exe"},
+        {L"D:\\x\\App.exe", L"D:\\x\\App.exe"},
+        {L"\\\\server\\share\\App.exe", L"\\\\server\\share\\App.exe"},
+        {L"\\root\\App.exe", L"\\root\\App.exe"},
+        {L"", L""},
+    };
+    for (const Row& row : rows) {
+        CHECK_EQ_AT(row.path, BesideExecutable(L"C:\\Apps\\Tool 64.exe", row.path), std::wstring(row.result));
+    }
 }
 
 TEST_CASE(IniPathFromModulePath_Table) {
@@ -219,4 +210,20 @@ TEST_CASE(MakeUserIniLocation_Table) {
     const UserIniLocation location = MakeUserIniLocation(L"R", L"P", L"C", L"x.exe");
     CHECK_EQ(location.productFolder, std::wstring(L"R\\P"));
     CHECK_EQ(location.codeFolder, std::wstring(L"R\\P\\C"));
+}
+
+TEST_CASE(ReadStartSettings_SearchJavaFoldersIsOffOnlyForNoInAnyCase) {
+    struct Row {
+        const wchar_t* value;
+        bool on;
+    };
+    const Row rows[] = {{L"", true}, {L"yes", true}, {L"no", false}, {L"NO", false}, {L"No", false},
+                        {L"false", true}, {L" no", true}, {L"non", true}};
+    for (const Row& row : rows) {
+        const std::wstring line = std::wstring(L"Search Java Folders=") + row.value;
+        const IniText ini = Ini({L"[Java Runtime Environment]", L"Main Class=App", line.c_str()});
+        LauncherSettings s;
+        CHECK_EQ_AT(row.value, ReadStartSettings(ini, nullptr, s) == SettingsResult::Ok, true);
+        CHECK_EQ_AT(row.value, s.searchJavaFolders, row.on);
+    }
 }

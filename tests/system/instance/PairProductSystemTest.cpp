@@ -79,6 +79,7 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         bool standInRuns;
         const wchar_t* box = nullptr;  // the start of the one message, or none
         bool handedOver = false;       // this start was itself handed over by a pair product
+        bool copyBesideExe = false;    // a stand-in also lies in pair\ beside the executable
     };
     const std::wstring self = L"Pair Product=%SELF%\r\nPair Return Code=yes\r\n";
     const Row rows[] = {
@@ -89,8 +90,12 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         {L"no return code", L"Pair Product=" + standIn + L"\r\n", 42, 0, true},
         {L"return code no", L"Pair Product=" + standIn + L"\r\nPair Return Code=no\r\n", 42, 0, true},
         {L"return code true", L"Pair Product=" + standIn + L"\r\nPair Return Code=true\r\n", 42, 0, true},
-        {L"relative to the working directory", L"Pair Product=pair\\PairStandIn.exe\r\nPair Return Code=yes\r\n", 9,
-         9, true},
+        // A relative path lies beside the executable; the copy in the working directory (where
+        // anyone may have put one) is never started.
+        {L"relative, beside the executable", L"Pair Product=pair\\PairStandIn.exe\r\nPair Return Code=yes\r\n", 9,
+         9, true, nullptr, false, true},
+        {L"relative, only in the working directory", L"Pair Product=pair\\PairStandIn.exe\r\nPair Return Code=yes\r\n",
+         9, kFailed, false, kCannotStart},
         // A pair product that cannot be started is reported with the system's reason.
         {L"missing pair product", L"Pair Product=missing\\Pair.exe\r\nPair Return Code=yes\r\n", 9, kFailed, false,
          kCannotStart},
@@ -115,6 +120,10 @@ TEST_CASE(pair_StartsThePairProductWithTheSameCommandLine) {
         const std::wstring work = fixture.path(L"work");
         CHECK(MakeFolders(JoinPath(work, L"pair")));
         CHECK(CopyThroughMemory(standIn, JoinPath(work, L"pair\\PairStandIn.exe")));
+        if (row.copyBesideExe) {
+            CHECK(MakeFolders(fixture.path(L"pair")));
+            CHECK(CopyThroughMemory(standIn, fixture.path(L"pair\\PairStandIn.exe")));
+        }
         // Odd spacing and quoting: the pair product gets the text unchanged, not re-quoted.
         const std::wstring line =
             L"\"" + fixture.exe() + L"\"  a   \"b c\" \"\" -nosplash x\"y\\\" \x00f1and\x00fa tail\\";

@@ -39,20 +39,32 @@ TEST_CASE(LaunchTraceOfASuccessfulStart) {
     JavaIni ini;
     ini.mainClass = L"probe.Exit";
     ini.vmParameters = L"-Xmx64m";
-    CHECK(app.WriteIni(ini));
+    ini.jrePath = L"C:\\not used";  // the per-user INI file's value wins
+    // A splash picture that does not exist: the splash reads its settings and shows nothing.
+    CHECK(testsupport::WriteFileUtf16(app.path(L"Marlwick 64.ini"),
+                                      app.IniText(ini) + L"[Display]\r\nSplash Screen=no such picture.gif\r\n"));
+    const std::wstring userIni = app.path(L"appdata\\Marlwick Java System Tests\\{B7E6C1D2-JAVA-TESTS}\\Marlwick 64.ini");
+    CHECK(testsupport::MakeFolders(app.path(L"appdata\\Marlwick Java System Tests\\{B7E6C1D2-JAVA-TESTS}")));
+    CHECK(testsupport::WriteFileBytes(userIni, "[Java Runtime Environment]\r\nJRE Path=" + testsupport::Utf8(JreHome()) + "\r\n"));
     const std::wstring trace = app.path(L"trace \u00f1.txt");
-    const JavaRun run = app.Run({L"0"}, {L"MARLWICK_TRACE=" + trace});
+    const JavaRun run = app.Run({L"0"}, {L"MARLWICK_TRACE=" + trace, L"APPDATA=" + app.path(L"appdata")});
     CHECK_EQ(run.result.exitCode, DWORD(0));
     const std::wstring text = ReadTrace(trace);
     CheckTraceOrder(L"successful start", text,
-                    {L"launcher: command line ", L"launcher: main INI file \"" + app.path(L"Marlwick 64.ini"),
-                     L"setting [Java Runtime Environment] Main Class = \"probe.Exit\" from the main INI file",
+                    {L"launcher: command line ", L"ini: \"" + app.path(L"Marlwick 64.ini") + L"\": ",
+                     L"ini:   [Java Runtime Environment] Main Class = \"probe.Exit\"",
+                     L"ini:   [Display] Splash Screen = \"no such picture.gif\"",
+                     L"ini: \"" + userIni + L"\": ", L"ini:   [Java Runtime Environment] JRE Path = \"" + JreHome() + L"\"",
                      L"phase settings read", L"launcher: single instance: off",
                      L"jre: JRE Path \"" + JreHome() + L"\\\": library \"" + JreHome() + L"\\bin\\server\\jvm.dll\"",
                      L"phase JRE found", L"phase loading the JVM library", L"phase JVM library loaded",
                      L"jvm: VM option -Djava.class.path=", L"jvm: VM option -Xmx64m", L"jvm: class path entries: 1",
                      L"phase VM created", L"phase main class found", L"phase main called",
                      L"jvm: the virtual machine exits with code 0"});
+    // Each INI file is opened once in the whole start, the splash's settings included.
+    size_t opens = 0;
+    for (size_t at = text.find(L" ms  ini: \""); at != std::wstring::npos; at = text.find(L" ms  ini: \"", at + 1)) ++opens;
+    CHECK_EQ(opens, size_t(2));
     // Every line starts with its time stamp and ends with CR LF.
     CHECK_EQ(text.find(L" ms  launcher: command line") != std::wstring::npos, true);
     CHECK_EQ(text.size() > 2 && text.substr(text.size() - 2) == L"\r\n", true);
@@ -79,9 +91,9 @@ TEST_CASE(LaunchTraceOfAStartWithoutJre) {
     CHECK_EQ(run.result.exitCode, DWORD(0xFFFFFFFF));
     CHECK(run.result.boxes.size() <= 1);  // the JRE Not Found dialog, when there is one, cancelled
     const std::wstring written = ReadTrace(trace);
-    CHECK(written.find(L"setting [Java Runtime Environment] Maximum Version = \"17\"") != std::wstring::npos);
+    CHECK(written.find(L"ini:   [Java Runtime Environment] Maximum Version = \"17\"") != std::wstring::npos);
     CheckTraceOrder(L"no JRE", written,
-                    {L"setting [Java Runtime Environment] JRE Path = \"%MARLWICK_NO_SUCH_HOME%\\jdk\"",
+                    {L"ini:   [Java Runtime Environment] JRE Path = \"%MARLWICK_NO_SUCH_HOME%\\jdk\"",
                      // A relative path (the unset variable stays as written) lies beside the executable.
                      L"\\%MARLWICK_NO_SUCH_HOME%\\jdk\\\": no JVM library of the wanted type",
                      L"jre: local JRE", L"jre: key HKLM\\Software\\JavaSoft\\Java Development Kit\\ in the own view",

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/IniFile.h"
+#include "base/Win32Text.h"
 #include "jre/JreSelection.h"
 #include "jre/JreSettings.h"
 #include "jre/Win32JreSystem.h"
@@ -238,10 +239,11 @@ TEST_CASE(pe_jre_path_of_the_other_architecture_hands_over_only_with_a_pair_prod
 }
 
 // "JRE Path" goes back into a settings file in the file's own encoding: UTF-8 (with or without a
-// mark) stays UTF-8, UTF-16 stays UTF-16, ANSI stays ANSI; a new file is UTF-8. Each reads back
-// whole, and the other values stay.
+// mark) stays UTF-8, UTF-16 stays UTF-16, ANSI stays ANSI unless the path needs more; a new file
+// is UTF-8. Each reads back whole, and the other values stay.
 TEST_CASE(writeback_keeps_the_file_encoding) {
     const std::wstring home = L"C:\\\x00f1" L"and\x00fa\\jre\\";
+    const std::wstring greek = L"C:\\\x03a9\\jre\\";
     const std::string utf8Home = "C:\\\xC3\xB1" "and\xC3\xBA\\jre\\";
     const std::string mark = "\xEF\xBB\xBF";
     struct Row {
@@ -249,17 +251,20 @@ TEST_CASE(writeback_keeps_the_file_encoding) {
         bool exists;
         bool utf16;
         std::string before;     // bytes, or for UTF-16 the ASCII text
+        std::wstring value;
         std::string startsWith; // the file's first bytes afterwards
         std::string holds;      // bytes the file holds afterwards
     };
     const Row rows[] = {
-        {L"UTF-8 with mark", true, false, mark + "[Java Runtime Environment]\r\nMain Class=a.B\r\n", mark,
+        {L"UTF-8 with mark", true, false, mark + "[Java Runtime Environment]\r\nMain Class=a.B\r\n", home, mark,
          "JRE Path=" + utf8Home},
         {L"UTF-8 without mark", true, false, "[Product Information]\r\nProduct Name=\xC3\x91u\r\n[Java Runtime Environment]\r\nMain Class=a.B\r\n",
-         "[Product Information]", "JRE Path=" + utf8Home},
-        {L"ANSI", true, false, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "[", "JRE Path=C:\\\xF1" "and\xFA\\jre\\"},
-        {L"UTF-16", true, true, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", "\xFF\xFE", ""},
-        {L"new file", false, false, "", "[Java Runtime Environment]", "JRE Path=" + utf8Home},
+         home, "[Product Information]", "JRE Path=" + utf8Home},
+        {L"ANSI", true, false, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", home, "[", "JRE Path=C:\\\xF1" "and\xFA\\jre\\"},
+        {L"ANSI that cannot hold the path", true, false, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", greek,
+         mark + "[", "JRE Path=C:\\\xCE\xA9\\jre\\"},
+        {L"UTF-16", true, true, "[Java Runtime Environment]\r\nMain Class=a.B\r\n", home, "\xFF\xFE", ""},
+        {L"new file", false, false, "", home, "[Java Runtime Environment]", "JRE Path=" + utf8Home},
     };
     for (const Row& row : rows) {
         TempFolder temp(L"jre-encoding");
@@ -269,13 +274,150 @@ TEST_CASE(writeback_keeps_the_file_encoding) {
         } else if (row.exists) {
             CHECK(testsupport::WriteFileBytes(path, row.before));
         }
-        IniFile file(path);
-        CHECK_EQ_AT(row.name, file.SetString(L"Java Runtime Environment", L"JRE Path", home), true);
+        CHECK_EQ_AT(row.name, WriteIniValue(path, L"Java Runtime Environment", L"JRE Path", row.value), true);
         std::string bytes;
         CHECK(testsupport::ReadFileBytes(path, bytes));
         CHECK_EQ_AT(row.name, bytes.compare(0, row.startsWith.size(), row.startsWith), 0);
         if (!row.holds.empty()) CHECK_EQ_AT(row.name, bytes.find(row.holds) != std::string::npos, true);
-        CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"JRE Path"), home);
-        if (row.exists) CHECK_EQ_AT(row.name, IniFile(path).GetString(L"Java Runtime Environment", L"Main Class"), std::wstring(L"a.B"));
+        const IniSnapshot after = ReadIniSnapshot(path);
+        CHECK_EQ_AT(row.name, after.text.GetString(L"Java Runtime Environment", L"JRE Path"), row.value);
+        if (row.exists) CHECK_EQ_AT(row.name, after.text.GetString(L"Java Runtime Environment", L"Main Class"), std::wstring(L"a.B"));
     }
+}
+
+namespace {
+
+const std::string kOldIni = "[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=C:\\old\\\r\n";
+const std::string kNewIni = "[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=C:\\new\\\r\n";
+
+testsupport::Process StartWriter(const std::wstring& path, const std::wstring& value, const std::wstring& step) {
+    testsupport::StartOptions options;
+    options.executable = JoinPath(testsupport::ExecutableFolder(), L"IniWriteStandIn.exe");
+    std::vector<std::wstring> arguments = {options.executable, path, value};
+    if (!step.empty()) arguments.push_back(step);
+    options.commandLine = testsupport::QuoteCommandLine(arguments);
+    return testsupport::Process::Start(options);
+}
+
+// The writers' temporary files left in a folder ("Tool 64.ini.<process>-<n>.tmp"). Wine's own
+// ReplaceFileW may leave an "rf*.tmp" of its own when two replacements meet; that one is not ours.
+std::vector<std::wstring> TemporaryFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\Tool 64.ini.*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName); while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+}  // namespace
+
+// A writer killed at any step leaves the old INI or the new one, whole; never a cut one.
+TEST_CASE(writeback_killed_midway_leaves_a_whole_file) {
+    struct Row { const wchar_t* step; const std::string* expected; };
+    const Row rows[] = {{L"temporary", &kOldIni}, {L"replaced", &kNewIni}};
+    for (const Row& row : rows) {
+        TempFolder temp(L"jre-kill");
+        const std::wstring path = temp / L"Tool 64.ini";
+        CHECK(testsupport::WriteFileBytes(path, kOldIni));
+        testsupport::Process writer = StartWriter(path, L"C:\\new\\", row.step);
+        CHECK_EQ_AT(row.step, writer.started(), true);
+        bool paused = false;
+        for (int wait = 0; wait < 600 && !paused && writer.running(); ++wait) {
+            paused = testsupport::PathExists(path + L".paused");
+            if (!paused) Sleep(50);
+        }
+        CHECK_EQ_AT(row.step, paused, true);
+        writer.Terminate();
+        std::string bytes;
+        CHECK(testsupport::ReadFileBytes(path, bytes));
+        CHECK_EQ_AT(row.step, bytes, *row.expected);
+    }
+}
+
+// Two launchers writing at the same moment: the file is one writer's text, whole, and no temporary
+// file stays behind.
+TEST_CASE(writeback_two_writers_at_once) {
+    TempFolder temp(L"jre-race");
+    const std::wstring path = temp / L"Tool 64.ini";
+    const std::string expectedA = "[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=C:\\a\\\r\n";
+    const std::string expectedB = "[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=C:\\b\\\r\n";
+    for (int round = 0; round < 5; ++round) {
+        CHECK(testsupport::WriteFileBytes(path, kOldIni));
+        testsupport::Process a = StartWriter(path, L"C:\\a\\", L"");
+        testsupport::Process b = StartWriter(path, L"C:\\b\\", L"");
+        const DWORD codeA = a.WaitForExit(60000).exitCode;
+        const DWORD codeB = b.WaitForExit(60000).exitCode;
+        std::string bytes;
+        CHECK(testsupport::ReadFileBytes(path, bytes));
+        if (bytes != expectedA && bytes != expectedB) {
+            check::Fail(__FILE__, __LINE__, "exit codes " + std::to_string(codeA) + " " + std::to_string(codeB) + ": " + bytes);
+        }
+        CHECK_EQ_AT(std::to_wstring(round), bytes == expectedA || bytes == expectedB, true);
+        CHECK_EQ_AT(std::to_wstring(round), TemporaryFiles(temp.path()), std::vector<std::wstring>());
+    }
+}
+
+// The INI's attributes survive a write; what cannot be replaced stays as it was and the write
+// reports failure: a read-only file, a folder in the INI's place, a folder that does not exist.
+TEST_CASE(writeback_keeps_attributes_and_refuses_what_it_cannot_replace) {
+    struct Row {
+        const wchar_t* name;
+        DWORD attributes;  // given to the existing INI; 0: none there
+        bool folder;       // a folder in the INI's place
+        const wchar_t* file;
+        bool written;
+    };
+    const Row rows[] = {
+        {L"hidden", FILE_ATTRIBUTE_HIDDEN, false, L"Tool 64.ini", true},
+        {L"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false, L"Tool 64.ini", true},
+        {L"read-only", FILE_ATTRIBUTE_READONLY, false, L"Tool 64.ini", false},
+        {L"a folder", 0, true, L"Tool 64.ini", false},
+        {L"no such folder", 0, false, L"missing\\Tool 64.ini", false},
+        {L"no file yet", 0, false, L"Tool 64.ini", true},
+    };
+    for (const Row& row : rows) {
+        TempFolder temp(L"jre-attributes");
+        const std::wstring path = temp / row.file;
+        if (row.folder) CHECK(testsupport::MakeFolders(path));
+        if (row.attributes != 0) {
+            CHECK(testsupport::WriteFileBytes(path, kOldIni));
+            CHECK(SetFileAttributesW(path.c_str(), row.attributes));
+        }
+        CHECK_EQ_AT(row.name, WriteIniValue(path, L"Java Runtime Environment", L"JRE Path", L"C:\\new\\"), row.written);
+        const DWORD after = GetFileAttributesW(path.c_str());
+        if (row.folder) {
+            CHECK_EQ_AT(row.name, after != INVALID_FILE_ATTRIBUTES && (after & FILE_ATTRIBUTE_DIRECTORY) != 0, true);
+        } else if (row.attributes != 0) {
+            const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+            CHECK_EQ_AT(row.name, after & kept, row.attributes);
+            std::string bytes;
+            CHECK(testsupport::ReadFileBytes(path, bytes));
+            CHECK_EQ_AT(row.name, bytes, row.written ? kNewIni : kOldIni);
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
+        } else {
+            CHECK_EQ_AT(row.name, after != INVALID_FILE_ATTRIBUTES, row.written);
+        }
+        CHECK_EQ_AT(row.name, TemporaryFiles(temp.path()), std::vector<std::wstring>());
+    }
+}
+
+// ANSI text (an ANSI INI's, the VM's options) is in the system's code page, whichever thread
+// converts it and whatever that thread's locale: a Russian thread locale (code page 1251) does not
+// turn the accented letters of Windows-1252 into question marks.
+TEST_CASE(writeback_ansi_text_is_the_systems_whatever_the_thread_locale) {
+    if (GetACP() != 1252) return;  // the bytes below are Windows-1252's
+    const LCID before = GetThreadLocale();
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT));
+    bool lossless = false;
+    const std::string bytes = ToAnsi(L"C:\\\x00e9t\x00e9", &lossless);
+    bool greekLossless = true;
+    ToAnsi(L"\x03a9", &greekLossless);
+    const std::wstring back = FromAnsi("\xE9");
+    SetThreadLocale(before);
+    CHECK_EQ(bytes, std::string("C:\\\xE9t\xE9"));
+    CHECK(lossless);
+    CHECK(!greekLossless);  // Omega is not in Windows-1252 (and no look-alike stands in)
+    CHECK_EQ(back, std::wstring(L"\x00e9"));
 }

@@ -5,7 +5,7 @@
 
 #include "base/Trace.h"
 #include "jre/JreSearch.h"
-#include "jre/ReleaseFile.h"
+#include "runtime/ReleaseFile.h"
 #include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/unit/jre/FakeJreSystem.h"

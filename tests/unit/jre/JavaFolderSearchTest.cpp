@@ -6,7 +6,6 @@
 #include "jre/JavaFolderSearch.h"
 #include "jre/JreSearch.h"
 #include "jre/ReleaseVendor.h"
-#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/unit/jre/FakeJreSystem.h"
 
@@ -288,39 +287,6 @@ TEST_CASE(a_usual_folder_is_read_only_so_far) {
     FolderJre found;
     CHECK_EQ(SearchJavaFolders(f, s, seen, rejected, found), false);
     CHECK_EQ(f.entriesRead, kMaxFolderEntries);
-}
-
-namespace {
-
-// One INI value for "Search Java Folders" beside the main class.
-class OneKeyStore : public SettingsStore {
-public:
-    explicit OneKeyStore(std::wstring value) : value_(std::move(value)) {}
-    std::wstring GetString(const std::wstring&, const std::wstring& key) override {
-        if (key == ini::kMainClass) return L"App";
-        return key == ini::kSearchJavaFolders ? value_ : std::wstring();
-    }
-    bool SetString(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
-
-private:
-    std::wstring value_;
-};
-
-}  // namespace
-
-TEST_CASE(search_java_folders_is_off_only_for_no_in_any_case) {
-    struct Row {
-        const wchar_t* value;
-        bool on;
-    };
-    const Row rows[] = {{L"", true}, {L"yes", true}, {L"no", false}, {L"NO", false}, {L"No", false},
-                        {L"false", true}, {L" no", true}, {L"non", true}};
-    for (const Row& row : rows) {
-        OneKeyStore plain(row.value), layered(row.value);
-        LauncherSettings s;
-        CHECK_EQ_AT(row.value, ReadStartSettings({plain, layered, nullptr}, s) == SettingsResult::Ok, true);
-        CHECK_EQ_AT(row.value, s.searchJavaFolders, row.on);
-    }
 }
 
 TEST_CASE(java_home_with_an_environment_reference_is_expanded_once) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "jre/Architecture.h"
-#include "jre/PeImage.h"
+#include "runtime/Architecture.h"
+#include "runtime/PeImage.h"
 #include "jre/RegistrySearch.h"
 #include "tests/framework/Check.h"
 
@@ -100,6 +100,12 @@ TEST_CASE(foreign_machine_depends_on_the_build) {
         CHECK_EQ_AT(name, IsForeignImage(bytes.data(), bytes.size(), Arch::X86), row.foreignTo32);
     }
 }
+
+// The view searched second, and the machine the x86 build loads, are facts of the build.
+static_assert(OtherRegistryViewFlag(Arch::X64) == 0x200u && OtherRegistryViewFlag(Arch::X86) == 0x100u,
+              "the 64-bit build searches the 32-bit view second, and the other way round");
+static_assert(OtherArch(Arch::X64) == Arch::X86 && OtherArch(Arch::X86) == Arch::X64, "two builds");
+static_assert(kMachineI386 == 0x014C, "IMAGE_FILE_MACHINE_I386");
 
 TEST_CASE(the_builds_differ_in_local_folder_and_second_view) {
     CHECK_EQ(std::wstring(LocalJreFolderName(Arch::X64)), L"jre64\\");

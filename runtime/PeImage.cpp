@@ -1,4 +1,4 @@
-#include "jre/PeImage.h"
+#include "runtime/PeImage.h"
 
 namespace {
 

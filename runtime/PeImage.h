@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "jre/Architecture.h"
+#include "runtime/Architecture.h"
 
 // The machine field of the file header. False when the bytes are not a PE image: no "MZ", a DOS
 // header too short to hold the header offset, an offset that is negative or points where the

@@ -1,4 +1,4 @@
-#include "jre/JvmProbe.h"
+#include "runtime/JvmProbe.h"
 
 namespace {
 
@@ -32,13 +32,13 @@ const JvmProbeStep* JvmProbeSteps(JvmType type, size_t& count) {
     return kDefaultSteps;
 }
 
-JvmProbeResult ProbeJvmLibrary(JreSystem& system, const std::wstring& home, JvmType type) {
+JvmProbeResult ProbeJvmLibrary(RuntimeFiles& files, const std::wstring& home, JvmType type) {
     size_t count = 0;
     const JvmProbeStep* steps = JvmProbeSteps(type, count);
     JvmProbeResult result;
     for (size_t i = 0; i < count; ++i) {
         std::wstring path = home + steps[i].subPath;
-        if (system.FileExists(path)) {
+        if (files.FileExists(path)) {
             result.library = std::move(path);
             result.server = steps[i].server;
             break;
@@ -47,8 +47,8 @@ JvmProbeResult ProbeJvmLibrary(JreSystem& system, const std::wstring& home, JvmT
     return result;
 }
 
-bool HasJavaLibrary(JreSystem& system, const std::wstring& home) {
-    return system.FileExists(home + L"bin\\java.dll");
+bool HasJavaLibrary(RuntimeFiles& files, const std::wstring& home) {
+    return files.FileExists(home + L"bin\\java.dll");
 }
 
 std::wstring WithTrailingBackslash(const std::wstring& path) {

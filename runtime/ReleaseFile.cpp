@@ -1,4 +1,4 @@
-#include "jre/ReleaseFile.h"
+#include "runtime/ReleaseFile.h"
 
 namespace {
 

@@ -29,4 +29,4 @@ const wchar_t* LocalJreFolderName(Arch arch);
 // 64-bit launcher, the 64-bit view (KEY_WOW64_64KEY) from the 32-bit one.
 constexpr uint32_t kKeyWow64_64Key = 0x0100;
 constexpr uint32_t kKeyWow64_32Key = 0x0200;
-uint32_t OtherRegistryViewFlag(Arch arch);
+constexpr uint32_t OtherRegistryViewFlag(Arch arch) { return arch == Arch::X64 ? kKeyWow64_32Key : kKeyWow64_64Key; }

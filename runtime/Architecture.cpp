@@ -1,4 +1,4 @@
-#include "jre/Architecture.h"
+#include "runtime/Architecture.h"
 
 bool IsForeignMachine(Arch arch, uint16_t machine) {
     return arch == Arch::X64 ? machine == kMachineI386 : machine != kMachineI386;
@@ -6,4 +6,3 @@ bool IsForeignMachine(Arch arch, uint16_t machine) {
 
 const wchar_t* LocalJreFolderName(Arch arch) { return arch == Arch::X64 ? L"jre64\\" : L"jre\\"; }
 
-uint32_t OtherRegistryViewFlag(Arch arch) { return arch == Arch::X64 ? kKeyWow64_32Key : kKeyWow64_64Key; }

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <string>
 
-#include "jre/JreSystem.h"
-#include "jre/JreSettings.h"
+#include "runtime/RuntimeFiles.h"
+
+// "JVM Type": which library of a runtime the launcher wants.
+enum class JvmType { Default = 0, Server = 1, FavorServer = 2 };
 
 // One place where a JVM library may lie inside a JRE home.
 struct JvmProbeStep {
@@ -24,10 +26,10 @@ struct JvmProbeResult {
 
 // The first sub-path of the type's order that exists under `home`. The home must end with a
 // backslash (or be empty: the bare sub-paths are then resolved against the working directory).
-JvmProbeResult ProbeJvmLibrary(JreSystem& system, const std::wstring& home, JvmType type);
+JvmProbeResult ProbeJvmLibrary(RuntimeFiles& files, const std::wstring& home, JvmType type);
 
 // True when home + "bin\java.dll" exists: the weaker test for a JRE shipped beside the executable.
-bool HasJavaLibrary(JreSystem& system, const std::wstring& home);
+bool HasJavaLibrary(RuntimeFiles& files, const std::wstring& home);
 
 // The text with one backslash appended unless it already ends with one (an empty text included).
 std::wstring WithTrailingBackslash(const std::wstring& path);
