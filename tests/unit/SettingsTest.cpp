@@ -218,7 +218,7 @@ TEST_CASE(ReadStartSettings_SearchJavaFoldersIsOffOnlyForNoInAnyCase) {
         bool on;
     };
     const Row rows[] = {{L"", true}, {L"yes", true}, {L"no", false}, {L"NO", false}, {L"No", false},
-                        {L"false", true}, {L" no", true}, {L"non", true}};
+                        {L"false", true}, {L"non", true}};
     for (const Row& row : rows) {
         const std::wstring line = std::wstring(L"Search Java Folders=") + row.value;
         const IniText ini = Ini({L"[Java Runtime Environment]", L"Main Class=App", line.c_str()});

@@ -6,6 +6,7 @@
 #include "jre/JavaFolderSearch.h"
 #include "jre/JreSearch.h"
 #include "jre/ReleaseVendor.h"
+#include "launcher/Settings.h"
 #include "tests/framework/Check.h"
 #include "tests/unit/jre/FakeJreSystem.h"
 

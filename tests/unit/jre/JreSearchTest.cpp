@@ -59,9 +59,15 @@ TEST_CASE(sources_are_tried_in_their_fixed_order) {
              f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kServer});
          },
          L"C:\\App\\jre64\\bin\\server\\jvm.dll", false, L"0.0.0.0"},
-        {L"a foreign local JRE never hands over",
+        {L"a foreign local JRE goes to the pair product",
          [](FakeJreSystem& f, JreSettings& s) {
              s.pairProduct = L"C:\\App\\Tool.exe";
+             f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
+             f.foreignLibraries.insert(L"C:\\App\\jre64\\bin\\client\\jvm.dll");
+         },
+         L"C:\\App\\jre64\\bin\\client\\jvm.dll", true, L"0.0.0.0"},
+        {L"a foreign local JRE without a pair product is loaded as it is",
+         [](FakeJreSystem& f, JreSettings& s) {
              f.AddJre(L"C:\\App\\jre64\\", {L"bin\\java.dll", kClient});
              f.foreignLibraries.insert(L"C:\\App\\jre64\\bin\\client\\jvm.dll");
          },
