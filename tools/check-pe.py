@@ -24,9 +24,10 @@ DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, GUARD_CF = 0x0040, 0x0020, 0x0100, 0x4
 # The windowed launcher is a GUI program, its console build a console (character-mode) program.
 SUBSYSTEMS = {"gui": 2, "console": 3}
 MAX_SIZE = 400 * 1024
-# Printed by the stack protector's failure routine, which the MinGW link brings in only when
-# some function is protected.
-STACK_PROTECTOR_TEXT = b"stack smashing detected"
+# The stack protector's failure routine: unused sections are dropped at link time, so it is in
+# the executable (its name in the separate debug file's symbols) only when some function is
+# protected (with the leading underscore of 32-bit C names there).
+STACK_PROTECTOR_SYMBOL = "__stack_chk_fail"
 
 
 def rva_to_offset(sections, rva):
@@ -88,6 +89,24 @@ def inspect(path):
     }
 
 
+def symbol_names(data):
+    """The names in a PE file's COFF symbol table (the separate debug file keeps it)."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    symbol_table, symbol_count = struct.unpack_from("<II", data, pe + 12)
+    strings = symbol_table + 18 * symbol_count
+    names = set()
+    index = 0
+    while index < symbol_count:
+        entry = symbol_table + 18 * index
+        raw = data[entry:entry + 8]
+        if raw[:4] == b"\0\0\0\0":
+            names.add(read_c_string(data, strings + struct.unpack_from("<I", raw, 4)[0]))
+        else:
+            names.add(raw.rstrip(b"\0").decode("ascii", "replace"))
+        index += 1 + data[entry + 17]  # auxiliary entries follow their symbol
+    return names
+
+
 def check(path, arch, toolchain, subsystem="gui"):
     """The failures of one executable, as texts."""
     pe = inspect(path)
@@ -118,11 +137,11 @@ def check(path, arch, toolchain, subsystem="gui"):
     if debug_sections or pe["symbols"]:
         failures.append("not stripped: %d symbols, sections %s" % (pe["symbols"], ", ".join(debug_sections)))
     if toolchain == "mingw":
-        if STACK_PROTECTOR_TEXT not in data:
-            failures.append("no stack protection (built without -fstack-protector-strong?)")
         debug_file = os.path.join(os.path.dirname(path), pe["debuglink"] or "")
         if not pe["debuglink"] or not os.path.isfile(debug_file):
             failures.append("no separate debug file (.gnu_debuglink %r)" % pe["debuglink"])
+        elif not {STACK_PROTECTOR_SYMBOL, "_" + STACK_PROTECTOR_SYMBOL} & symbol_names(open(debug_file, "rb").read()):
+            failures.append("no stack protection (built without -fstack-protector-strong?)")
     return failures
 
 
