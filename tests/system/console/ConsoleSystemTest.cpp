@@ -314,3 +314,33 @@ TEST_CASE(LaterConsoleStartHandsOverAndPrintsNothing) {
 }
 
 }  // namespace
+
+// An allocation that the C++ library cannot make, in a program built as the launcher is. The x86
+// build has no exceptions: wherever it happens, the process ends there, with the failure line
+// and -1, never going on past it. x64 keeps exceptions, and a thread routine's guard catches one.
+TEST_CASE(FailureThatWouldThrowEndsTheProcess) {
+    const std::wstring probe = WinePathFromEnvironment(L"MARLWICK_FAILURE_PROBE");
+    const std::string line = AnsiLine(L"The program must stop: it ran out of memory or met an internal error.");
+    const bool x86 = LauncherIsX86();
+    struct Row {
+        const wchar_t* where;
+        DWORD exitCode;
+        std::string output, error;
+    };
+    const Row rows[] = {
+        {L"main", kCannotStart, "", line},
+        {L"thread", x86 ? kCannotStart : 0, x86 ? "" : "thread ended with 1\r\nwent on\r\n", x86 ? line : ""},
+    };
+    for (const Row& row : rows) {
+        ConsoleRunOptions options;
+        options.executable = probe;
+        options.commandLine = QuoteCommandLine({probe, row.where});
+        options.timeoutMs = 60000;
+        const ConsoleRunResult run = RunConsole(options);
+        CHECK_EQ_AT(row.where, run.started && !run.timedOut, true);
+        CHECK_EQ_AT(row.where, run.exitCode, row.exitCode);
+        CHECK_EQ_AT(row.where, run.output, row.output);
+        CHECK_EQ_AT(row.where, run.error, row.error);
+        CHECK_EQ_AT(row.where, run.windowSeen, std::wstring());
+    }
+}
