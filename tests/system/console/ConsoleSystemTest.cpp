@@ -3,6 +3,7 @@
 // same runtime, and a single-instance hand-over between two console starts.
 #include <windows.h>
 
+#include <cstdio>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -288,6 +289,137 @@ TEST_CASE(CtrlCEndsTheToolAsJavaExeDoes) {
         CHECK_EQ_AT(row.name, ours.hookRan, java.hookRan);
     }
     SetConsoleCtrlHandler(nullptr, FALSE);
+}
+
+// What a console shows, read from its screen buffer by attaching to the console of `processId`:
+// the lines down to the cursor's, without their trailing blanks. Empty when it cannot be read.
+std::wstring ConsoleScreen(DWORD processId) {
+    std::wstring text;
+    FreeConsole();
+    if (!AttachConsole(processId)) return text;
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    if (out != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(out, &info)) {
+        for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
+            std::wstring line(static_cast<size_t>(info.dwSize.X), L' ');
+            DWORD read = 0;
+            if (!ReadConsoleOutputCharacterW(out, &line[0], static_cast<DWORD>(line.size()), COORD{0, y}, &read)) break;
+            line.resize(read);
+            line.erase(line.find_last_not_of(L' ') + 1);
+            text += line + L"\n";
+        }
+    }
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    FreeConsole();
+    return text;
+}
+
+size_t ShownLines(const std::wstring& screen) {
+    size_t lines = 0;
+    for (size_t at = 0; at < screen.size();) {
+        const size_t end = screen.find(L'\n', at);
+        if (end > at) ++lines;
+        at = end == std::wstring::npos ? screen.size() : end + 1;
+    }
+    return lines;
+}
+
+// Ctrl+Break in the console of `processId`, sent from the test attached to it for that moment.
+// False when the system refuses the event (Wine 8 handles only Ctrl+C: ERROR_INVALID_HANDLE).
+bool SendCtrlBreak(DWORD processId) {
+    FreeConsole();
+    if (!AttachConsole(processId)) return false;
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    const bool sent = GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0) != FALSE;
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    return sent;
+}
+
+// Closes the console window of `processId`, as its user does with the window's close button.
+bool CloseConsoleOf(DWORD processId) {
+    FreeConsole();
+    if (!AttachConsole(processId)) return false;
+    const HWND window = GetConsoleWindow();
+    FreeConsole();  // the test itself stays out of what follows
+    return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+// A tool started in a console of its own (as from a shortcut, or `start`): non-ASCII arguments
+// printed to a real console, not a pipe, read back from the console's screen, then the console
+// closed by its user, with a shutdown hook waiting; Ctrl+Break before that, where the system can
+// send it, prints the runtime's thread dump. Screen, exit code and hook as with java.exe.
+TEST_CASE(InAConsoleOfItsOwnAsJavaExe) {
+    ConsoleFixture fixture(L"console-own");
+    CHECK(fixture.ok() && WriteJavaIni(fixture, L""));
+    struct Row {
+        const wchar_t* name;
+        std::vector<std::wstring> arguments;
+        size_t linesWhenReady;  // on the screen once the tool waits
+        bool ctrlBreak;
+    };
+    const Row rows[] = {
+        {L"non-ASCII text", {L"echo", L"\x00f1and\x00fa", L"\x65e5\x672c"}, 4, false},
+        {L"shutdown hook", {L"hook", fixture.path(L"hook")}, 1, false},
+        {L"Ctrl+Break, then closed", {L"hook", fixture.path(L"hook")}, 1, true},
+    };
+    for (const Row& row : rows) {
+        struct Outcome {
+            std::wstring screen;
+            bool breakSent = false;
+            DWORD exitCode = 0;
+            bool hookRan = false;
+        };
+        auto run = [&](std::vector<std::wstring> line) {
+            line.insert(line.end(), row.arguments.begin(), row.arguments.end());
+            DeleteFileW(fixture.path(L"hook").c_str());
+            StartOptions options;
+            options.executable = line[0];
+            options.commandLine = QuoteCommandLine(line);
+            options.workingDirectory = fixture.folder();
+            options.creationFlags = CREATE_NEW_CONSOLE;
+            Process process = Process::Start(options);
+            Outcome outcome;
+            for (int i = 0; i < 600 && process.running(); ++i) {
+                outcome.screen = ConsoleScreen(process.id());
+                if (ShownLines(outcome.screen) >= row.linesWhenReady) break;
+                Sleep(50);
+            }
+            Sleep(500);  // the hook is added before the marker is written, the handler long before
+            if (row.ctrlBreak) {
+                outcome.breakSent = SendCtrlBreak(process.id());
+                for (int i = 0; i < 100 && outcome.breakSent && process.running(); ++i) {
+                    outcome.screen = ConsoleScreen(process.id());
+                    if (outcome.screen.find(L"Full thread dump") != std::wstring::npos) break;
+                    Sleep(50);
+                }
+            }
+            CHECK_EQ_AT(row.name, CloseConsoleOf(process.id()), true);
+            const ExitResult result = process.WaitForExit(30000);
+            CHECK_EQ_AT(row.name, result.timedOut, false);
+            outcome.exitCode = result.exitCode;
+            outcome.hookRan = PathExists(fixture.path(L"hook"));
+            return outcome;
+        };
+        const Outcome java = run({Jre() + L"\\bin\\java.exe", L"-cp", fixture.path(L"probe.jar"), L"probe.Console"});
+        const Outcome ours = run({fixture.exe()});
+        CHECK_EQ_AT(row.name, ours.breakSent, java.breakSent);
+        if (java.breakSent) {
+            CHECK_EQ_AT(row.name, java.screen.find(L"Full thread dump") != std::wstring::npos, true);
+            // The dump differs between any two runs (addresses, times): what came before it is compared,
+            // and the main thread must be in it.
+            CHECK_EQ_AT(row.name, ours.screen.substr(0, ours.screen.find(L"Full thread dump")),
+                        java.screen.substr(0, java.screen.find(L"Full thread dump")));
+            CHECK_EQ_AT(row.name, ours.screen.find(L"\"main\"") != std::wstring::npos, true);
+        } else {
+            if (row.ctrlBreak) std::fprintf(stderr, "%s: this system sends no Ctrl+Break\n", check::Narrow(row.name).c_str());
+            CHECK_EQ_AT(row.name, ShownLines(java.screen), row.linesWhenReady);
+            CHECK_EQ_AT(row.name, ours.screen, java.screen);
+        }
+        CHECK_EQ_AT(row.name, ours.exitCode, java.exitCode);
+        CHECK_EQ_AT(row.name, ours.hookRan, java.hookRan);
+    }
 }
 
 // A later console start hands its arguments to the first and ends with its answer (40 + the number
