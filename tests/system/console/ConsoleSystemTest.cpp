@@ -447,32 +447,50 @@ TEST_CASE(LaterConsoleStartHandsOverAndPrintsNothing) {
 
 }  // namespace
 
-// An allocation that the C++ library cannot make, in a program built as the launcher is. The x86
-// build has no exceptions: wherever it happens, the process ends there, with the failure line
-// and -1, never going on past it. x64 keeps exceptions, and a thread routine's guard catches one.
+// An allocation that the C++ library cannot make, in programs built as the launchers are. The x86
+// builds have no exceptions: wherever it happens, the process ends there with -1 after one
+// message (a line on standard error, a box in the windowed build), never going on past it. x64
+// keeps exceptions, and a thread routine's guard catches one.
 TEST_CASE(FailureThatWouldThrowEndsTheProcess) {
-    const std::wstring probe = WinePathFromEnvironment(L"MARLWICK_FAILURE_PROBE");
-    const std::string line = AnsiLine(L"The program must stop: it ran out of memory or met an internal error.");
+    const std::wstring message = L"The program must stop: it ran out of memory or met an internal error.";
     const bool x86 = LauncherIsX86();
     struct Row {
         const wchar_t* where;
+        bool windowed;
         DWORD exitCode;
-        std::string output, error;
+        std::string output;  // the console build's standard output
+        bool message;        // on standard error, or in a box
     };
     const Row rows[] = {
-        {L"main", kCannotStart, "", line},
-        {L"thread", x86 ? kCannotStart : 0, x86 ? "" : "thread ended with 1\r\nwent on\r\n", x86 ? line : ""},
+        {L"main", false, kCannotStart, "", true},
+        {L"thread", false, x86 ? kCannotStart : 0, x86 ? "" : "thread ended with 1\r\nwent on\r\n", x86},
+        {L"main", true, kCannotStart, "", true},
+        {L"thread", true, x86 ? kCannotStart : 0, "", x86},
     };
     for (const Row& row : rows) {
+        const std::wstring name = std::wstring(row.where) + (row.windowed ? L", windowed" : L", console");
+        const std::wstring probe =
+            WinePathFromEnvironment(row.windowed ? L"MARLWICK_WINDOWED_FAILURE_PROBE" : L"MARLWICK_FAILURE_PROBE");
+        if (row.windowed) {
+            StartOptions options;
+            options.executable = probe;
+            options.commandLine = QuoteCommandLine({probe, row.where});
+            const RunResult run = RunAnswering(options, 60000);
+            CHECK_EQ_AT(name, run.started && !run.timedOut, true);
+            CHECK_EQ_AT(name, run.exitCode, row.exitCode);
+            CHECK_EQ_AT(name, run.boxes.size(), size_t(row.message ? 1 : 0));
+            if (row.message && run.boxes.size() == 1) CHECK_EQ_AT(name, run.boxes[0].MessageText(), message);
+            continue;
+        }
         ConsoleRunOptions options;
         options.executable = probe;
         options.commandLine = QuoteCommandLine({probe, row.where});
         options.timeoutMs = 60000;
         const ConsoleRunResult run = RunConsole(options);
-        CHECK_EQ_AT(row.where, run.started && !run.timedOut, true);
-        CHECK_EQ_AT(row.where, run.exitCode, row.exitCode);
-        CHECK_EQ_AT(row.where, run.output, row.output);
-        CHECK_EQ_AT(row.where, run.error, row.error);
-        CHECK_EQ_AT(row.where, run.windowSeen, std::wstring());
+        CHECK_EQ_AT(name, run.started && !run.timedOut, true);
+        CHECK_EQ_AT(name, run.exitCode, row.exitCode);
+        CHECK_EQ_AT(name, run.output, row.output);
+        CHECK_EQ_AT(name, run.error, row.message ? AnsiLine(message) : std::string());
+        CHECK_EQ_AT(name, run.windowSeen, std::wstring());
     }
 }

@@ -1,6 +1,7 @@
-// A console program built as the launcher is (same flags, same terminate handler, console
-// variant) that meets an allocation the C++ library cannot make: on the main thread ("main") or
-// in a thread routine of base/Thread.h ("thread"). It prints what it got past on standard output.
+// A program built as the launchers are (same flags, same terminate handler; a console and a
+// windowed variant) that meets an allocation the C++ library cannot make: on the main thread
+// ("main") or in a thread routine of base/Thread.h ("thread"). It prints what it got past on
+// standard output and ends with 0.
 #include <windows.h>
 
 #include <cstdio>
