@@ -10,16 +10,6 @@ namespace {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 const wchar_t kMark = L'\xFEFF';
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f'; }
-
-std::wstring Trim(const std::wstring& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 bool SameName(const std::wstring& a, const std::wstring& b) { return EqualsAsciiNoCase(a, b); }
 
 bool HasUtf8Mark(const std::string& bytes) { return bytes.compare(0, 3, kUtf8Mark) == 0; }
@@ -99,20 +89,20 @@ struct ParsedLine {
 
 ParsedLine ParseLine(const std::wstring& rawLine) {
     ParsedLine parsed;
-    const std::wstring line = Trim(rawLine);
+    const std::wstring line = TrimBlankSpace(rawLine);
     if (line.empty()) return parsed;
     if (line[0] == L'[') {
         const size_t close = line.rfind(L']');
         if (close == std::wstring::npos) return parsed;
         parsed.kind = ParsedLine::Kind::Section;
-        parsed.name = Trim(line.substr(1, close - 1));
+        parsed.name = TrimBlankSpace(line.substr(1, close - 1));
         return parsed;
     }
     const size_t equals = line.find(L'=');
     if (equals == std::wstring::npos) return parsed;
     parsed.kind = ParsedLine::Kind::Key;
-    parsed.name = Trim(line.substr(0, equals));
-    parsed.value = Trim(line.substr(equals + 1));
+    parsed.name = TrimBlankSpace(line.substr(0, equals));
+    parsed.value = TrimBlankSpace(line.substr(equals + 1));
     parsed.hasValue = true;
     return parsed;
 }
@@ -234,8 +224,8 @@ IniText IniText::Parse(const std::wstring& text) {
 }
 
 std::wstring IniText::GetString(const std::wstring& section, const std::wstring& key) const {
-    const std::wstring sectionName = Trim(section);
-    const std::wstring keyName = Trim(key);
+    const std::wstring sectionName = TrimBlankSpace(section);
+    const std::wstring keyName = TrimBlankSpace(key);
     for (const Section& candidate : sections_) {
         if (!SameName(candidate.name, sectionName)) continue;
         for (const Entry& entry : candidate.entries) {
@@ -248,8 +238,8 @@ std::wstring IniText::GetString(const std::wstring& section, const std::wstring&
 
 std::wstring SetIniTextValue(const std::wstring& text, const std::wstring& section, const std::wstring& key,
                              const std::wstring& value) {
-    const std::wstring sectionName = Trim(section);
-    const std::wstring keyName = Trim(key);
+    const std::wstring sectionName = TrimBlankSpace(section);
+    const std::wstring keyName = TrimBlankSpace(key);
     const size_t start = TextStart(text);
     const std::vector<Line> lines = SplitLines(text, start);
     const std::wstring newline =
@@ -278,7 +268,7 @@ std::wstring SetIniTextValue(const std::wstring& text, const std::wstring& secti
         if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, keyName)) {
             return text.substr(0, line.begin) + keyLine + text.substr(line.end);
         }
-        if (!Trim(lineText).empty()) insertAt = line.next;  // after the section's last line that is not blank
+        if (!TrimBlankSpace(lineText).empty()) insertAt = line.next;  // after the section's last line that is not blank
     }
     if (sectionSeen) {
         std::wstring before = text.substr(0, insertAt);

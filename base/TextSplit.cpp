@@ -57,3 +57,11 @@ bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
     }
     return true;
 }
+
+std::wstring TrimBlankSpace(const std::wstring& text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlankSpace(text[begin])) ++begin;
+    while (end > begin && IsBlankSpace(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}

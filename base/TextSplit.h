@@ -1,4 +1,5 @@
-// Cutting texts into items (";" lists, space-separated arguments) and comparing words. No <windows.h>.
+// Cutting texts into items (";" lists, space-separated arguments), trimming and comparing words.
+// No <windows.h>.
 #pragma once
 
 #include <string>
@@ -21,3 +22,8 @@ void AppendCmdArguments(const std::wstring& expandedCmd, StringList& arguments);
 inline wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 // Equal when only the letter case of A-Z differs (nothing else is folded).
 bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b);
+
+// Space, tab, vertical tab and form feed: what INI lines and environment values lose at their ends.
+inline bool IsBlankSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f'; }
+// `text` without the blank space at its start and end.
+std::wstring TrimBlankSpace(const std::wstring& text);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/CatchAll.h"
 #include "base/UniqueResource.h"
 
 namespace thread_detail {
@@ -14,9 +15,9 @@ namespace thread_detail {
 template <typename Work>
 DWORD WINAPI Routine(LPVOID parameter) {
     std::unique_ptr<Work> work(static_cast<Work*>(parameter));
-    try {
+    MARLWICK_TRY {
         return static_cast<DWORD>((*work)());
-    } catch (...) {  // nothing may unwind into the system's thread start
+    } MARLWICK_CATCH_ALL {  // nothing may unwind into the system's thread start
         return 1;
     }
 }
@@ -28,9 +29,9 @@ DWORD WINAPI Routine(LPVOID parameter) {
 template <typename Work>
 UniqueHandle StartThread(Work work, SIZE_T stackSize = 0, DWORD flags = 0, DWORD* threadId = nullptr) {
     std::unique_ptr<Work> owned;
-    try {
+    MARLWICK_TRY {
         owned.reset(new Work(std::move(work)));
-    } catch (...) {
+    } MARLWICK_CATCH_ALL {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return UniqueHandle();
     }

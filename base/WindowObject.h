@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "base/CatchAll.h"
+
 // Registers the class unless a class of that name is already registered in this module. The
 // class atom, or 0 (GetLastError set) when registration failed.
 ATOM RegisterWindowClassOnce(const WNDCLASSEXW& windowClass);
@@ -39,12 +41,12 @@ INT_PTR DispatchDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM l
                               INT_PTR (T::*handler)(UINT, WPARAM, LPARAM)) noexcept {
     T* object = WindowObjectFor<T>(dialog, message, lParam);
     if (object == nullptr) return FALSE;
-    try {
+    MARLWICK_TRY {
         if (message == WM_INITDIALOG) object->*handle = dialog;
         const INT_PTR result = (object->*handler)(message, wParam, lParam);
         if (message == WM_NCDESTROY) object->*handle = nullptr;
         return result;
-    } catch (...) {  // nothing may unwind into the dialog manager
+    } MARLWICK_CATCH_ALL {  // nothing may unwind into the dialog manager
         return FALSE;
     }
 }

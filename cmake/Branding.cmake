@@ -1,6 +1,8 @@
 # Branding of the two executables: their name, icon, version block and manifest execution level.
 #
 #   MARLWICK_NAME             executable names "<name> 64.exe" and "<name>.exe", product name
+#   MARLWICK_CONSOLE_NAME     the console builds' names "<name> 64.exe" and "<name>.exe"; empty:
+#                             "<MARLWICK_NAME> 64 Console.exe" and "<MARLWICK_NAME> Console.exe"
 #   MARLWICK_ICON             .ico file (every image of it goes into the executables)
 #   MARLWICK_VERSION          1 to 4 numbers of at most 65535 ("2.1", "2.1.0.17")
 #   MARLWICK_COMPANY, MARLWICK_DESCRIPTION, MARLWICK_COPYRIGHT   texts of the version block
@@ -9,13 +11,13 @@
 # Included by the top-level list (sets MARLWICK_EXE_NAME and the resource inputs), or run as
 # "cmake -D... -P cmake/Branding.cmake" to check values without configuring a build.
 
-# Sets `out_error` to a message when one of the values is not usable, else to "".
-function(marlwick_check_branding name icon version texts_var level out_error)
+# Sets `out_error` to a message when `name`, the value of `variable`, cannot name an executable.
+function(marlwick_check_file_name variable name out_error)
   set(${out_error} "" PARENT_SCOPE)
   # Names: not empty, none of the characters Windows refuses in file names, no reserved device
   # name, and no space or dot at the end (Windows drops those).
   if(name STREQUAL "")
-    set(${out_error} "MARLWICK_NAME is empty" PARENT_SCOPE)
+    set(${out_error} "${variable} is empty" PARENT_SCOPE)
     return()
   endif()
   set(forbidden "<>:\"/\\|?*")
@@ -29,19 +31,29 @@ function(marlwick_check_branding name icon version texts_var level out_error)
     string(SUBSTRING "${forbidden}" ${i} 1 c)
     string(FIND "${name}" "${c}" at)
     if(NOT at EQUAL -1)
-      set(${out_error} "MARLWICK_NAME \"${name}\" holds a character that Windows forbids in file names (< > : \" / \\ | ? * or a control character)" PARENT_SCOPE)
+      set(${out_error} "${variable} \"${name}\" holds a character that Windows forbids in file names (< > : \" / \\ | ? * or a control character)" PARENT_SCOPE)
       return()
     endif()
   endforeach()
   if(name MATCHES "[ .]$")
-    set(${out_error} "MARLWICK_NAME \"${name}\" ends in a space or a dot, which Windows drops from file names" PARENT_SCOPE)
+    set(${out_error} "${variable} \"${name}\" ends in a space or a dot, which Windows drops from file names" PARENT_SCOPE)
     return()
   endif()
   # Windows takes the part before the first dot (and the spaces before it) as the device: "NUL.app"
   # and "AUX .tar.gz" are NUL and AUX. COM and LPT count with 0 to 9 and the superscript digits.
   string(TOUPPER "${name}" upper)
   if(upper MATCHES "^(CON|PRN|AUX|NUL|CONIN\\$|CONOUT\\$|COM[0-9]|LPT[0-9]|COM¹|COM²|COM³|LPT¹|LPT²|LPT³) *(\\..*)?$")
-    set(${out_error} "MARLWICK_NAME \"${name}\" is a reserved device name on Windows" PARENT_SCOPE)
+    set(${out_error} "${variable} \"${name}\" is a reserved device name on Windows" PARENT_SCOPE)
+    return()
+  endif()
+endfunction()
+
+# Sets `out_error` to a message when one of the values is not usable, else to "".
+function(marlwick_check_branding name icon version texts_var level out_error)
+  set(${out_error} "" PARENT_SCOPE)
+  marlwick_check_file_name(MARLWICK_NAME "${name}" name_error)
+  if(name_error)
+    set(${out_error} "${name_error}" PARENT_SCOPE)
     return()
   endif()
 
@@ -146,6 +158,9 @@ set(_marlwick_brand_texts MARLWICK_COMPANY MARLWICK_DESCRIPTION MARLWICK_COPYRIG
 if(CMAKE_SCRIPT_MODE_FILE)
   marlwick_check_branding("${MARLWICK_NAME}" "${MARLWICK_ICON}" "${MARLWICK_VERSION}"
     _marlwick_brand_texts "${MARLWICK_EXECUTION_LEVEL}" error)
+  if(NOT error AND NOT "${MARLWICK_CONSOLE_NAME}" STREQUAL "")
+    marlwick_check_file_name(MARLWICK_CONSOLE_NAME "${MARLWICK_CONSOLE_NAME}" error)
+  endif()
   if(error)
     message(FATAL_ERROR "${error}")
   endif()
@@ -158,11 +173,15 @@ set(MARLWICK_VERSION "${PROJECT_VERSION}" CACHE STRING "Version of the executabl
 set(MARLWICK_COMPANY "Marlwick" CACHE STRING "Company name of the version block")
 set(MARLWICK_DESCRIPTION "" CACHE STRING "File description of the version block (empty: the launcher's own, in English and Spanish)")
 set(MARLWICK_COPYRIGHT "" CACHE STRING "Copyright text of the version block")
+set(MARLWICK_CONSOLE_NAME "" CACHE STRING "Name of the console executables (\"<name> 64.exe\", \"<name>.exe\"); empty: the windowed ones' with \" Console\"")
 set(MARLWICK_EXECUTION_LEVEL "asInvoker" CACHE STRING "Execution level the manifest requests")
 set_property(CACHE MARLWICK_EXECUTION_LEVEL PROPERTY STRINGS asInvoker highestAvailable requireAdministrator)
 
 marlwick_check_branding("${MARLWICK_NAME}" "${MARLWICK_ICON}" "${MARLWICK_VERSION}"
   _marlwick_brand_texts "${MARLWICK_EXECUTION_LEVEL}" _marlwick_brand_error)
+if(NOT _marlwick_brand_error AND NOT MARLWICK_CONSOLE_NAME STREQUAL "")
+  marlwick_check_file_name(MARLWICK_CONSOLE_NAME "${MARLWICK_CONSOLE_NAME}" _marlwick_brand_error)
+endif()
 if(_marlwick_brand_error)
   message(FATAL_ERROR "${_marlwick_brand_error}")
 endif()
@@ -172,11 +191,23 @@ if(MARLWICK_ARCH STREQUAL "x64")
 else()
   set(MARLWICK_EXE_NAME "${MARLWICK_NAME}")
 endif()
+if(MARLWICK_CONSOLE_NAME STREQUAL "")
+  set(MARLWICK_CONSOLE_EXE_NAME "${MARLWICK_EXE_NAME} Console")
+elseif(MARLWICK_ARCH STREQUAL "x64")
+  set(MARLWICK_CONSOLE_EXE_NAME "${MARLWICK_CONSOLE_NAME} 64")
+else()
+  set(MARLWICK_CONSOLE_EXE_NAME "${MARLWICK_CONSOLE_NAME}")
+endif()
 
 # Writes the inputs of resources/Marlwick.rc for one branding into `dir`: MarlwickBrand.h (texts,
 # numbers, icon and manifest paths) and Application.manifest. The values must have passed
-# marlwick_check_branding.
+# marlwick_check_branding. The console build's file name (without ".exe") may follow; by default
+# `exe_name` with " Console".
 function(marlwick_write_brand dir exe_name name icon version company description copyright level)
+  set(console_exe_name "${exe_name} Console")
+  if(ARGC GREATER 9)
+    set(console_exe_name "${ARGV9}")
+  endif()
   string(REPLACE "." ";" numbers "${version}")
   list(LENGTH numbers count)
   while(count LESS 4)
@@ -187,6 +218,7 @@ function(marlwick_write_brand dir exe_name name icon version company description
   string(REPLACE ";" "." file_version_text "${numbers}")
   marlwick_rc_string(name_text "${name}")
   marlwick_rc_string(original "${exe_name}.exe")
+  marlwick_rc_string(console_original "${console_exe_name}.exe")
   marlwick_rc_string(company_text "${company}")
   marlwick_rc_string(copyright_text "${copyright}")
   marlwick_rc_string(icon_text "${icon}")
@@ -200,6 +232,7 @@ function(marlwick_write_brand dir exe_name name icon version company description
 #define MARLWICK_VERSION_TEXT ${version_text}
 #define MARLWICK_PRODUCT_NAME ${name_text}
 #define MARLWICK_ORIGINAL_FILENAME ${original}
+#define MARLWICK_CONSOLE_ORIGINAL_FILENAME ${console_original}
 #define MARLWICK_COMPANY ${company_text}
 #define MARLWICK_COPYRIGHT ${copyright_text}
 #define MARLWICK_ICON_FILE ${icon_text}
@@ -218,4 +251,4 @@ endfunction()
 set(MARLWICK_BRAND_DIR "${CMAKE_BINARY_DIR}/generated/brand")
 marlwick_write_brand("${MARLWICK_BRAND_DIR}" "${MARLWICK_EXE_NAME}" "${MARLWICK_NAME}" "${MARLWICK_ICON}"
   "${MARLWICK_VERSION}" "${MARLWICK_COMPANY}" "${MARLWICK_DESCRIPTION}" "${MARLWICK_COPYRIGHT}"
-  "${MARLWICK_EXECUTION_LEVEL}")
+  "${MARLWICK_EXECUTION_LEVEL}" "${MARLWICK_CONSOLE_EXE_NAME}")

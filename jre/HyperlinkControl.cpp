@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/CatchAll.h"
 #include "base/WindowLayout.h"
 #include "base/WindowObject.h"
 #include "jre/LinkColour.h"
@@ -264,9 +265,9 @@ LRESULT HyperlinkControl::CallPrevious(UINT message, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK HyperlinkControl::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = WindowObjectFor<HyperlinkControl>(window, message, lParam);
     if (self == nullptr || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
-    try {
+    MARLWICK_TRY {
         return self->Handle(message, wParam, lParam);
-    } catch (...) {
+    } MARLWICK_CATCH_ALL {
         return self->CallPrevious(message, wParam, lParam);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "base/DecimalText.h"
 #include "base/PathText.h"
+#include "base/TextSplit.h"
 #include "base/Trace.h"
 #include "runtime/JvmProbe.h"
 #include "runtime/ReleaseFile.h"
@@ -34,29 +35,17 @@ const UsualFolder kUsualFolders[kUsualFolderCount] = {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
 bool EndsWithNoCase(const std::wstring& text, const wchar_t* end) {
     const size_t length = std::char_traits<wchar_t>::length(end);
     if (text.size() < length) return false;
     for (size_t i = 0; i < length; ++i) {
-        if (FoldAscii(text[text.size() - length + i]) != FoldAscii(end[i])) return false;
+        if (AsciiLower(text[text.size() - length + i]) != AsciiLower(end[i])) return false;
     }
     return true;
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first])) ++first;
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
-
 // One trace line from its parts. Every line of this search is made here, which keeps the code of
-// each caller small (the x86 executable is near its size limit).
+// each caller small.
 void Trace(std::initializer_list<std::wstring_view> parts) {
     if (!TraceOn()) return;
     std::wstring line = L"jre: ";
@@ -258,14 +247,14 @@ FolderText CleanJavaHome(const std::wstring& raw) {
         result.reason = L"longer than 1024 characters";
         return result;
     }
-    std::wstring text = Trimmed(raw);
+    std::wstring text = TrimBlankSpace(raw);
     if (text.find(L'"') != std::wstring::npos) {
         text.erase(std::remove(text.begin(), text.end(), L'"'), text.end());
-        text = Trimmed(text);
+        text = TrimBlankSpace(text);
         AddNote(result.note, L"without its quotes");
     }
     bool semicolon = false;
-    while (!text.empty() && (text.back() == L';' || text.back() == L'\\' || IsBlank(text.back()))) {
+    while (!text.empty() && (text.back() == L';' || text.back() == L'\\' || IsBlankSpace(text.back()))) {
         semicolon = semicolon || text.back() == L';';
         text.pop_back();
     }
@@ -288,7 +277,7 @@ std::vector<PathEntry> SplitPathVariable(const std::wstring& path) {
     bool inQuotes = false;
     auto finish = [&]() {
         PathEntry entry;
-        const std::wstring text = Trimmed(current);
+        const std::wstring text = TrimBlankSpace(current);
         current.clear();
         if (text.empty()) {
             entry.skipped = L"empty";
@@ -326,14 +315,14 @@ bool IsRuntimeFolderName(const std::wstring& name, const wchar_t* prefix) {
     const std::wstring start(prefix);
     if (name.size() < start.size()) return false;
     for (size_t i = 0; i < start.size(); ++i) {
-        if (FoldAscii(name[i]) != FoldAscii(start[i])) return false;
+        if (AsciiLower(name[i]) != AsciiLower(start[i])) return false;
     }
     return true;
 }
 
 std::wstring FolderKey(const std::wstring& folder) {
     std::wstring key = WithTrailingBackslash(folder);
-    for (wchar_t& c : key) c = FoldAscii(c);
+    for (wchar_t& c : key) c = AsciiLower(c);
     return key;
 }
 

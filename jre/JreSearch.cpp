@@ -1,9 +1,7 @@
 #include "jre/JreSearch.h"
 
 #include "base/DecimalText.h"
-#ifndef MARLWICK_NO_JAVA_FOLDERS
 #include "jre/JavaFolderSearch.h"
-#endif
 #include "runtime/JvmProbe.h"
 #include "jre/RegistrySearch.h"
 #include "base/IniPaths.h"
@@ -145,7 +143,6 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
 
     // 6. Runtimes that no registry key names, by the same rules; one the registry refused is not
     // examined (or counted) again.
-#ifndef MARLWICK_NO_JAVA_FOLDERS
     RuntimeKeys seen;
     for (const std::wstring& refused : refusedHomes) AddRuntimeKey(seen, refused);
     size_t rejected = seen.size();
@@ -161,15 +158,6 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
             return true;
         }
     }
-#else
-    // The x86 executable leaves the folder search out; a runtime registered twice counts once.
-    size_t rejected = 0;
-    for (size_t i = 0; i < refusedHomes.size(); ++i) {
-        size_t first = 0;
-        while (refusedHomes[first] != refusedHomes[i]) ++first;
-        if (first == i) ++rejected;
-    }
-#endif
 
     // 7. Ask the user, saying how many runtimes were found and refused.
     if (TraceOn()) TraceLine(L"jre: JRE Not Found: asking the user; runtimes found and refused: " + DecimalText(rejected));

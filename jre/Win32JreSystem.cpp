@@ -76,7 +76,6 @@ void Win32JreSystem::WriteJrePath(const std::wstring& iniPath, const std::wstrin
     WriteIniValue(iniPath, ini::kJreSection, ini::kJrePath, home);
 }
 
-#ifndef MARLWICK_NO_JAVA_FOLDERS
 bool Win32JreSystem::FileExistsQuick(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -144,4 +143,3 @@ bool Win32JreSystem::IsRemoteDrive(const std::wstring& path) {
     const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
     return GetDriveTypeW(root) == DRIVE_REMOTE;
 }
-#endif  // MARLWICK_NO_JAVA_FOLDERS

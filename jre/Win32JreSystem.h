@@ -22,14 +22,13 @@ public:
     std::wstring AppDataFolder() override;
     void CreateFolder(const std::wstring& path) override;
     void WriteJrePath(const std::wstring& iniPath, const std::wstring& home) override;
-#ifndef MARLWICK_NO_JAVA_FOLDERS  // the queries of the search for Java outside the registry
+    // The queries of the search for Java outside the registry.
     bool FileExistsQuick(const std::wstring& path) override;
     bool EnvironmentVariable(const wchar_t* name, std::wstring& value) override;
     bool SubfolderNames(const std::wstring& folder, size_t limit, std::vector<std::wstring>& names,
                         bool& more) override;
     bool FinalPath(const std::wstring& path, std::wstring& resolved) override;
     bool IsRemoteDrive(const std::wstring& path) override;
-#endif
 
 private:
     Arch arch_;

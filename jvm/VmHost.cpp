@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/CatchAll.h"
 #include "base/DecimalText.h"
 
 #include "base/ErrorBox.h"
@@ -29,10 +30,10 @@ void NotifyVmEnded() {
 // The virtual machine calls these when it exits or aborts. At the exit hook the VM has finished
 // what it does at exit (it is called after the shutdown hooks and the VM's own files).
 void JNICALL VmExitHook(jint code) {
-    try {
+    MARLWICK_TRY {
         if (TraceOn()) TraceLine(L"jvm: the virtual machine exits with code " + DecimalText(code));
         NotifyVmEnded();
-    } catch (...) {
+    } MARLWICK_CATCH_ALL {
     }
 }
 void JNICALL VmAbortHook() {}

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/CatchAll.h"
 #include "base/ErrorBox.h"
 #include "base/FileIdentity.h"
 #include "base/Thread.h"
@@ -216,9 +217,9 @@ DWORD SingleInstance::Listen(HANDLE queueReady) {
         if (writer != 0 && writer != laterThreadId) continue;
         std::vector<std::wstring> arguments;
         bool copied = false;
-        try {
+        MARLWICK_TRY {
             copied = TakeArguments(laterThreadId, arguments);
-        } catch (...) {  // out of memory: this start gets no answer, the listener goes on
+        } MARLWICK_CATCH_ALL {  // out of memory: this start gets no answer, the listener goes on
         }
         // Only arguments really taken are acknowledged: otherwise the start reports its failure.
         if (!copied) continue;
@@ -292,9 +293,9 @@ bool SingleInstance::HandOver(const std::vector<std::wstring>& arguments) {
     UniqueViewOfFile besideView;
     if (!WriteForwardedArguments(arguments, self, *block_)) {
         std::vector<uint8_t> bytes;
-        try {
+        MARLWICK_TRY {
             bytes = EncodeArguments(arguments);
-        } catch (...) {
+        } MARLWICK_CATCH_ALL {
             return HandOverFailed(ERROR_NOT_ENOUGH_MEMORY);
         }
         if (bytes.size() > kMaxArgumentBytes) return HandOverFailed(ERROR_FILENAME_EXCED_RANGE);

@@ -1,5 +1,6 @@
 #include "splash/SplashWindow.h"
 
+#include "base/CatchAll.h"
 #include "base/ErrorBox.h"
 #include "base/WindowObject.h"
 #include "splash/SplashLayout.h"
@@ -61,9 +62,9 @@ HWND SplashWindow::Create(const std::wstring& imagePath, bool shadow) {
 LRESULT CALLBACK SplashWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     SplashWindow* self = WindowObjectFor<SplashWindow>(window, message, lParam);
     if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    try {
+    MARLWICK_TRY {
         return self->Handle(window, message, wParam, lParam);
-    } catch (...) {
+    } MARLWICK_CATCH_ALL {
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -114,7 +114,8 @@ fi
 case "$icon" in /*) ;; *) icon="$PWD/$icon" ;; esac
 brand=(-DMARLWICK_NAME="$name" -DMARLWICK_ICON="$icon" -DMARLWICK_VERSION="$version"
        -DMARLWICK_COMPANY="$company" -DMARLWICK_DESCRIPTION="$description"
-       -DMARLWICK_COPYRIGHT="$copyright" -DMARLWICK_EXECUTION_LEVEL="$level")
+       -DMARLWICK_COPYRIGHT="$copyright" -DMARLWICK_EXECUTION_LEVEL="$level"
+       -DMARLWICK_CONSOLE_NAME="$console_name")
 # The build's own check of the values, before anything is built or written.
 if ! message=$(cmake "${brand[@]}" -P "$root/cmake/Branding.cmake" 2>&1); then
   message=$(printf '%s\n' "$message" | sed -n '/^CMake Error/,$p' | sed '1d; s/^ *//; /^$/d; /^Call Stack/,$d' | tr '\n' ' ')
@@ -168,8 +169,14 @@ if [ -z "$win64_exe" ]; then
   done
   win64_exe="$root/build/release-win64/$name 64.exe"
   win32_exe="$root/build/release-win32/$name.exe"
-  win64_console_exe="$root/build/release-win64/$name 64 Console.exe"
-  win32_console_exe="$root/build/release-win32/$name Console.exe"
+  # The console builds are named (and their version blocks name them) as they ship.
+  if [ -n "$console_name" ]; then
+    win64_console_exe="$root/build/release-win64/$console_name 64.exe"
+    win32_console_exe="$root/build/release-win32/$console_name.exe"
+  else
+    win64_console_exe="$root/build/release-win64/$name 64 Console.exe"
+    win32_console_exe="$root/build/release-win32/$name Console.exe"
+  fi
 fi
 for exe in "$win64_exe" "$win32_exe" ${win64_console_exe:+"$win64_console_exe" "$win32_console_exe"}; do
   [ -f "$exe" ] || fail "no executable at $exe"

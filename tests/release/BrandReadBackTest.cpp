@@ -49,33 +49,44 @@ struct GroupIconEntry {
 
 }  // namespace
 
+// Both builds carry the brand; each version block names its own file (the console build's under
+// the name it was given, as with release.sh --console-name acmetool).
 TEST_CASE(VersionBlock_CarriesTheBrand) {
-    std::vector<uint8_t> block = VersionBlock(Launcher());
-    CHECK(!block.empty());
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    CHECK(!block.empty() && VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    if (fixed != nullptr) {
-        CHECK_EQ(fixed->dwFileVersionMS, DWORD{0x00020005});
-        CHECK_EQ(fixed->dwFileVersionLS, DWORD{0x00010007});
-        CHECK_EQ(fixed->dwProductVersionMS, DWORD{0x00020005});
-        CHECK_EQ(fixed->dwProductVersionLS, DWORD{0x00010007});
-    }
-    struct Row { const wchar_t* name; const wchar_t* value; };
-    const Row rows[] = {
-        {L"CompanyName", L"Acme \"Q\" Ltd"},
-        {L"FileDescription", L"Acme Tool: runs C:\\Acme\\tool.jar"},
-        {L"LegalCopyright", L"\u00A9 2026 Acme; all rights reserved"},
-        {L"ProductName", L"Acme Tool"},
-        {L"InternalName", L"Acme Tool"},
-        {L"OriginalFilename", LauncherIsX86() ? L"Acme Tool.exe" : L"Acme Tool 64.exe"},
-        {L"FileVersion", L"2.5.1.7"},
-        {L"ProductVersion", L"2.5.1.7"},
+    struct Build {
+        std::wstring path;
+        const wchar_t* originalFilename;
     };
-    for (const wchar_t* language : {L"040904b0", L"0c0a04b0"}) {
-        for (const Row& row : rows) {
-            CHECK_EQ_AT(std::wstring(language) + L" " + row.name, VersionString(block, language, row.name),
-                        std::wstring(row.value));
+    const Build builds[] = {
+        {Launcher(), LauncherIsX86() ? L"Acme Tool.exe" : L"Acme Tool 64.exe"},
+        {WinePathFromEnvironment(L"MARLWICK_BRANDED_CONSOLE"), LauncherIsX86() ? L"acmetool.exe" : L"acmetool 64.exe"},
+    };
+    for (const Build& build : builds) {
+        std::vector<uint8_t> block = VersionBlock(build.path);
+        CHECK_EQ_AT(build.path, block.empty(), false);
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (!block.empty() && VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length)) {
+            CHECK_EQ(fixed->dwFileVersionMS, DWORD{0x00020005});
+            CHECK_EQ(fixed->dwFileVersionLS, DWORD{0x00010007});
+            CHECK_EQ(fixed->dwProductVersionMS, DWORD{0x00020005});
+            CHECK_EQ(fixed->dwProductVersionLS, DWORD{0x00010007});
+        }
+        struct Row { const wchar_t* name; const wchar_t* value; };
+        const Row rows[] = {
+            {L"CompanyName", L"Acme \"Q\" Ltd"},
+            {L"FileDescription", L"Acme Tool: runs C:\\Acme\\tool.jar"},
+            {L"LegalCopyright", L"\u00A9 2026 Acme; all rights reserved"},
+            {L"ProductName", L"Acme Tool"},
+            {L"InternalName", L"Acme Tool"},
+            {L"OriginalFilename", build.originalFilename},
+            {L"FileVersion", L"2.5.1.7"},
+            {L"ProductVersion", L"2.5.1.7"},
+        };
+        for (const wchar_t* language : {L"040904b0", L"0c0a04b0"}) {
+            for (const Row& row : rows) {
+                CHECK_EQ_AT(build.path + L" " + language + L" " + row.name, VersionString(block, language, row.name),
+                            std::wstring(row.value));
+            }
         }
     }
 }

@@ -222,6 +222,8 @@ with tempfile.TemporaryDirectory() as tmp:
         ("superscript digit", ["--name", "COM\u00b2"], "reserved device name"),
         ("console input", ["--name", "CONIN$"], "reserved device name"),
         ("empty name", ["--name", ""], "is empty"),
+        ("console name with a slash", ["--console-name", "tools/acme"], "MARLWICK_CONSOLE_NAME \"tools/acme\" holds"),
+        ("console device name", ["--console-name", "PRN"], "MARLWICK_CONSOLE_NAME \"PRN\" is a reserved"),
         ("unknown execution level", ["--execution-level", "admin"], "is not asInvoker"),
         ("line break in a text", ["--company", "Acme\nLtd"], "control character"),
         # Installers: values an MSI cannot hold, and options that need one.

@@ -107,7 +107,7 @@ Process Process::Start(const StartOptions& options) {
     PROCESS_INFORMATION info = {};
     const BOOL ok = CreateProcessRetried([&] {
         return CreateProcessW(options.executable.empty() ? nullptr : options.executable.c_str(), &commandLine[0],
-                              nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                              nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT | options.creationFlags,
                               environment.empty() ? nullptr : &environment[0],
                               options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
                               &info);

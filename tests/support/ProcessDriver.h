@@ -30,6 +30,7 @@ struct StartOptions {
     // "NAME=VALUE" entries. With InheritWithOverrides an entry "NAME" without '=' removes NAME.
     // Names compare in any letter case, as Windows does.
     std::vector<std::wstring> variables;
+    DWORD creationFlags = 0;  // added to CreateProcessW's (CREATE_NEW_CONSOLE, ...)
 };
 
 // Calls `create` (a CreateProcessW) until it succeeds or fails for a reason of its own. Under load

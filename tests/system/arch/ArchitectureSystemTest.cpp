@@ -468,3 +468,37 @@ TEST_CASE(registry_ViewsInOrder) {
         CheckRun(row.name, folder, folder.Run({}, L"main=exit:6"), row.expected);
     }
 }
+
+// Java that no registry key names, found by each build: JAVA_HOME (as people write it: quoted, at
+// bin\) and the first java.exe on Path; a runtime of the other architecture there goes to the pair
+// product, and "Search Java Folders=no" turns both sources off.
+TEST_CASE(pair_JavaOutsideRegistry) {
+    PairFolder folder(L"arch-folders");
+    CHECK(folder.ok());
+    const std::wstring own = folder.Home(L"Own JRE"), other = folder.Home(L"Other JRE");
+    for (const std::wstring& home : {own, other}) {
+        CHECK(WriteFileBytes(JoinPath(home, L"release"), "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"21.0.2\"\n"));
+        CHECK(WriteFileBytes(JoinPath(home, L"bin\\java.exe"), ""));
+    }
+    const std::wstring pair = L"Pair Product=" + folder.pairExe() + L"\r\nPair Return Code=yes\r\n";
+    const std::wstring noPath = L"Path=C:\\windows\\system32;C:\\windows";
+    struct Row {
+        const wchar_t* name;
+        std::wstring javaHome, path, runtimeLines, applicationLines;
+        Expected expected;
+    };
+    const Row rows[] = {
+        {L"JAVA_HOME quoted, at bin", L"\"" + own + L"\\bin\"", noPath, L"", pair, {5, ServerLibrary(own)}},
+        {L"first java.exe on Path", L"", noPath + L";" + own + L"\\bin", L"", pair, {5, ServerLibrary(own)}},
+        {L"other architecture: the pair", other, noPath, L"", pair, {5, ServerLibrary(other)}},
+        {L"other architecture, no pair", other, noPath, L"", L"", {kFailed, L"", BoxFrom::Launcher, L""}},
+        {L"Search Java Folders=no", own, noPath + L";" + own + L"\\bin", L"Search Java Folders=No\r\n", pair,
+         {kFailed, L"", BoxFrom::Launcher, L""}},
+    };
+    for (const Row& row : rows) {
+        const std::wstring runtimeLines = L"Maximum Version=any\r\n" + row.runtimeLines;
+        CHECK_EQ_AT(row.name, folder.WriteIni(PairFolder::Ini(L"", runtimeLines, row.applicationLines)), true);
+        CHECK_EQ_AT(row.name, folder.WritePairIni(PairFolder::Ini(L"", runtimeLines, L"")), true);
+        CheckRun(row.name, folder, folder.Run({}, L"main=exit:5", {L"JAVA_HOME=" + row.javaHome, row.path}), row.expected);
+    }
+}

@@ -290,6 +290,103 @@ TEST_CASE(CtrlCEndsTheToolAsJavaExeDoes) {
     SetConsoleCtrlHandler(nullptr, FALSE);
 }
 
+// What a console shows, read from its screen buffer by attaching to the console of `processId`:
+// the lines down to the cursor's, without their trailing blanks. Empty when it cannot be read.
+std::wstring ConsoleScreen(DWORD processId) {
+    std::wstring text;
+    FreeConsole();
+    if (!AttachConsole(processId)) return text;
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    if (out != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(out, &info)) {
+        for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
+            std::wstring line(static_cast<size_t>(info.dwSize.X), L' ');
+            DWORD read = 0;
+            if (!ReadConsoleOutputCharacterW(out, &line[0], static_cast<DWORD>(line.size()), COORD{0, y}, &read)) break;
+            line.resize(read);
+            line.erase(line.find_last_not_of(L' ') + 1);
+            text += line + L"\n";
+        }
+    }
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    FreeConsole();
+    return text;
+}
+
+size_t ShownLines(const std::wstring& screen) {
+    size_t lines = 0;
+    for (size_t at = 0; at < screen.size();) {
+        const size_t end = screen.find(L'\n', at);
+        if (end > at) ++lines;
+        at = end == std::wstring::npos ? screen.size() : end + 1;
+    }
+    return lines;
+}
+
+// Closes the console window of `processId`, as its user does with the window's close button.
+bool CloseConsoleOf(DWORD processId) {
+    FreeConsole();
+    if (!AttachConsole(processId)) return false;
+    const HWND window = GetConsoleWindow();
+    FreeConsole();  // the test itself stays out of what follows
+    return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+// A tool started in a console of its own (as from a shortcut, or `start`): non-ASCII arguments
+// printed to a real console, not a pipe, read back from the console's screen, then the console
+// closed by its user, with a shutdown hook waiting. Screen, exit code and hook as with java.exe.
+// (Wine 8 sends no Ctrl+Break, for any process group: its server passes on Ctrl+C only.)
+TEST_CASE(InAConsoleOfItsOwnAsJavaExe) {
+    ConsoleFixture fixture(L"console-own");
+    CHECK(fixture.ok() && WriteJavaIni(fixture, L""));
+    struct Row {
+        const wchar_t* name;
+        std::vector<std::wstring> arguments;
+        size_t linesWhenReady;  // on the screen once the tool waits
+    };
+    const Row rows[] = {
+        {L"non-ASCII text", {L"echo", L"\x00f1and\x00fa", L"\x65e5\x672c"}, 4},
+        {L"shutdown hook", {L"hook", fixture.path(L"hook")}, 1},
+    };
+    for (const Row& row : rows) {
+        struct Outcome {
+            std::wstring screen;
+            DWORD exitCode = 0;
+            bool hookRan = false;
+        };
+        auto run = [&](std::vector<std::wstring> line) {
+            line.insert(line.end(), row.arguments.begin(), row.arguments.end());
+            DeleteFileW(fixture.path(L"hook").c_str());
+            StartOptions options;
+            options.executable = line[0];
+            options.commandLine = QuoteCommandLine(line);
+            options.workingDirectory = fixture.folder();
+            options.creationFlags = CREATE_NEW_CONSOLE;
+            Process process = Process::Start(options);
+            Outcome outcome;
+            for (int i = 0; i < 600 && process.running(); ++i) {
+                outcome.screen = ConsoleScreen(process.id());
+                if (ShownLines(outcome.screen) >= row.linesWhenReady) break;
+                Sleep(50);
+            }
+            Sleep(500);  // the hook is added before the marker is written, the handler long before
+            CHECK_EQ_AT(row.name, CloseConsoleOf(process.id()), true);
+            const ExitResult result = process.WaitForExit(30000);
+            CHECK_EQ_AT(row.name, result.timedOut, false);
+            outcome.exitCode = result.exitCode;
+            outcome.hookRan = PathExists(fixture.path(L"hook"));
+            return outcome;
+        };
+        const Outcome java = run({Jre() + L"\\bin\\java.exe", L"-cp", fixture.path(L"probe.jar"), L"probe.Console"});
+        const Outcome ours = run({fixture.exe()});
+        CHECK_EQ_AT(row.name, ShownLines(java.screen), row.linesWhenReady);
+        CHECK_EQ_AT(row.name, ours.screen, java.screen);
+        CHECK_EQ_AT(row.name, ours.exitCode, java.exitCode);
+        CHECK_EQ_AT(row.name, ours.hookRan, java.hookRan);
+    }
+}
+
 // A later console start hands its arguments to the first and ends with its answer (40 + the number
 // of arguments), printing nothing of its own.
 TEST_CASE(LaterConsoleStartHandsOverAndPrintsNothing) {
@@ -314,3 +411,51 @@ TEST_CASE(LaterConsoleStartHandsOverAndPrintsNothing) {
 }
 
 }  // namespace
+
+// An allocation that the C++ library cannot make, in programs built as the launchers are. The x86
+// builds have no exceptions: wherever it happens, the process ends there with -1 after one
+// message (a line on standard error, a box in the windowed build), never going on past it. x64
+// keeps exceptions, and a thread routine's guard catches one.
+TEST_CASE(FailureThatWouldThrowEndsTheProcess) {
+    const std::wstring message = L"The program must stop: it ran out of memory or met an internal error.";
+    const bool x86 = LauncherIsX86();
+    struct Row {
+        const wchar_t* where;
+        bool windowed;
+        DWORD exitCode;
+        std::string output;  // the console build's standard output
+        bool message;        // on standard error, or in a box
+    };
+    const Row rows[] = {
+        {L"main", false, kCannotStart, "", true},
+        {L"thread", false, x86 ? kCannotStart : 0, x86 ? "" : "thread ended with 1\r\nwent on\r\n", x86},
+        {L"main", true, kCannotStart, "", true},
+        {L"thread", true, x86 ? kCannotStart : 0, "", x86},
+    };
+    for (const Row& row : rows) {
+        const std::wstring name = std::wstring(row.where) + (row.windowed ? L", windowed" : L", console");
+        const std::wstring probe =
+            WinePathFromEnvironment(row.windowed ? L"MARLWICK_WINDOWED_FAILURE_PROBE" : L"MARLWICK_FAILURE_PROBE");
+        if (row.windowed) {
+            StartOptions options;
+            options.executable = probe;
+            options.commandLine = QuoteCommandLine({probe, row.where});
+            const RunResult run = RunAnswering(options, 60000);
+            CHECK_EQ_AT(name, run.started && !run.timedOut, true);
+            CHECK_EQ_AT(name, run.exitCode, row.exitCode);
+            CHECK_EQ_AT(name, run.boxes.size(), size_t(row.message ? 1 : 0));
+            if (row.message && run.boxes.size() == 1) CHECK_EQ_AT(name, run.boxes[0].MessageText(), message);
+            continue;
+        }
+        ConsoleRunOptions options;
+        options.executable = probe;
+        options.commandLine = QuoteCommandLine({probe, row.where});
+        options.timeoutMs = 60000;
+        const ConsoleRunResult run = RunConsole(options);
+        CHECK_EQ_AT(name, run.started && !run.timedOut, true);
+        CHECK_EQ_AT(name, run.exitCode, row.exitCode);
+        CHECK_EQ_AT(name, run.output, row.output);
+        CHECK_EQ_AT(name, run.error, row.message ? AnsiLine(message) : std::string());
+        CHECK_EQ_AT(name, run.windowSeen, std::wstring());
+    }
+}
