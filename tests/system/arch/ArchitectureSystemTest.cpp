@@ -8,10 +8,12 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "base/UniqueResource.h"
 #include "tests/framework/Check.h"
 #include "tests/system/LauncherFixture.h"
 #include "tests/system/jre/JreFixtures.h"
@@ -47,8 +49,32 @@ struct FamilyRun {
     std::vector<Box> boxes;
 };
 
-// The process ids in `family` and every process whose parent is one of them, at this moment.
-void AddDescendants(std::set<DWORD>& family) {
+// The launcher and the processes it started, each held by a handle from the moment it is seen:
+// a process id that is used again after its process ended (Wine reuses them at once, and other
+// tests start processes beside this one) is never taken for a member.
+struct Member {
+    UniqueHandle handle;
+    ULONGLONG created = 0;
+};
+using Family = std::map<DWORD, Member>;
+
+ULONGLONG CreationTime(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (process == nullptr || !GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+Member Hold(DWORD processId) {
+    Member member;
+    member.handle.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    member.created = CreationTime(member.handle.get());
+    return member;
+}
+
+bool Alive(const Member& member) { return member.handle && WaitForSingleObject(member.handle.get(), 0) == WAIT_TIMEOUT; }
+
+// Adds every process whose parent is a member and which was created after that parent.
+void AddDescendants(Family& family) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
     std::vector<PROCESSENTRY32W> entries;
@@ -61,21 +87,18 @@ void AddDescendants(std::set<DWORD>& family) {
     for (bool grew = true; grew;) {
         grew = false;
         for (const PROCESSENTRY32W& item : entries) {
-            if (family.count(item.th32ParentProcessID) != 0 && family.insert(item.th32ProcessID).second) grew = true;
+            const auto parent = family.find(item.th32ParentProcessID);
+            if (parent == family.end() || family.count(item.th32ProcessID) != 0) continue;
+            Member child = Hold(item.th32ProcessID);
+            if (!child.handle || child.created < parent->second.created) continue;
+            family.emplace(item.th32ProcessID, std::move(child));
+            grew = true;
         }
     }
 }
 
-bool Alive(DWORD processId) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-    if (process == nullptr) return false;
-    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return alive;
-}
-
 struct WindowsOf {
-    const std::set<DWORD>* family;
+    const Family* family;
     std::vector<std::pair<HWND, DWORD>> found;
 };
 
@@ -83,7 +106,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     WindowsOf& windows = *reinterpret_cast<WindowsOf*>(context);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (windows.family->count(processId) != 0 && IsVisibleDialog(window)) windows.found.push_back({window, processId});
+    const auto member = windows.family->find(processId);
+    if (member != windows.family->end() && Alive(member->second) && IsVisibleDialog(window)) {
+        windows.found.push_back({window, processId});
+    }
     return TRUE;
 }
 
@@ -103,7 +129,8 @@ FamilyRun RunFamily(const LauncherFixture& launcher, const std::vector<std::wstr
     Process process = Process::Start(options);
     run.started = process.started();
     if (!run.started) return run;
-    std::set<DWORD> family = {process.id()};
+    Family family;
+    family.emplace(process.id(), Hold(process.id()));
     std::set<HWND> answered;
     const ULONGLONG deadline = GetTickCount64() + kRunMs;
     for (;;) {
@@ -117,16 +144,12 @@ FamilyRun RunFamily(const LauncherFixture& launcher, const std::vector<std::wstr
             PressButton(window, LauncherFixture::AnswerOkButCancelJreNotFound(box));
         }
         bool anyAlive = false;
-        for (DWORD id : family) anyAlive = anyAlive || (id == process.id() ? process.running() : Alive(id));
+        for (const auto& [id, member] : family) anyAlive = anyAlive || (id == process.id() ? process.running() : Alive(member));
         if (!anyAlive) break;
         if (GetTickCount64() > deadline) {
             run.timedOut = true;
-            for (DWORD id : family) {
-                HANDLE other = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-                if (other != nullptr) {
-                    TerminateProcess(other, 0xDEAD);
-                    CloseHandle(other);
-                }
+            for (const auto& [id, member] : family) {
+                if (Alive(member)) TerminateProcess(member.handle.get(), 0xDEAD);
             }
             break;
         }
