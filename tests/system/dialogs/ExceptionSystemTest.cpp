@@ -148,13 +148,13 @@ TEST_CASE(ExceptionTextsOfAnyKindAndSize) {
             CHECK_EQ_AT(row.name, trace.rfind(L"probe.Throw$BadToString\r\n", 0), size_t(0));
             CHECK_EQ_AT(row.name, Contains(trace, L"printStackTrace threw java.lang.IllegalStateException: toString refuses"), true);
         } else {
-            // The dialog within two seconds of the throw, with the beginning of the text and how
-            // much was left out.
+            // The dialog within ten seconds of the throw (it takes under one on a quiet machine;
+            // the margin is for a busy one), with the beginning of the text and how much was left out.
             const size_t at = run.output.find(L"throwing at ");
             CHECK_EQ_AT(row.name, at != std::wstring::npos, true);
             const long long thrownAt = at == std::wstring::npos ? 0 : std::wcstoll(run.output.c_str() + at + 12, nullptr, 10);
             std::printf("dialog %lld ms after the throw\n", shownAt - thrownAt);
-            CHECK_EQ_AT(row.name, shownAt - thrownAt < 2000, true);
+            CHECK_EQ_AT(row.name, shownAt - thrownAt < 10000, true);
             CHECK_EQ_AT(row.name, trace.rfind(L"java.lang.IllegalStateException: xxxxxxxx", 0), size_t(0));
             CHECK_EQ_AT(row.name, trace.size() < 100100, true);
             CHECK_EQ_AT(row.name, Contains(trace, L"more characters of the text are not shown]"), true);
