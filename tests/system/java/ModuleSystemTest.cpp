@@ -142,6 +142,13 @@ TEST_CASE(ModularStartsAsJavaExeDoes) {
             }
         }
     }
+    // A module of the runtime image itself, with no module path: what a jlink-made runtime holding
+    // the application's module does (no Windows image with an application module can be linked here).
+    const JavaRun image = app.Run(ModularIni(L"jdk.jcmd/sun.tools.jcmd.JCmd", L""), {L"-h"});
+    CHECK_EQ(image.result.exitCode, DWORD(0));
+    CHECK(Contains(image.output, L"Usage: jcmd"));
+    CHECK(Contains(ReadText(app.trace()), L"jvm: VM option -Djdk.module.main=jdk.jcmd\r\n"));
+    CHECK(!Contains(ReadText(app.trace()), L"--module-path"));
     // The trace tells how the main class was found.
     app.Run(ModularIni(L"probe.mod", L"\\mods"));
     const std::wstring trace = ReadText(app.trace());
