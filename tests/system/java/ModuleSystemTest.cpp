@@ -156,6 +156,40 @@ TEST_CASE(ModularStartsAsJavaExeDoes) {
     CHECK(Contains(trace, L"jvm: main class of module probe.mod: probe.mod.Main: found"));
 }
 
+// A runtime made by jlink that holds the main module and java.base only: "Main Module" alone
+// starts it, and what needs more than java.base degrades (the splash) or keeps working (the
+// exception dialog).
+TEST_CASE(JlinkImageHoldsTheMainModule) {
+    ModularApp app(L"java-modules-jlink");
+    REQUIRE_MODULAR(app);
+    const std::wstring image = WindowsPathFromEnvironment(L"MARLWICK_JLINK_IMAGE");
+    CHECK(testsupport::PathExists(image + L"\\lib\\modules"));
+    JavaIni ini = ModularIni(L"probe.mod", L"");
+    ini.jrePath = image;
+    ini.failureCheck = L"yes";
+    const std::wstring display = L"[Display]\r\nSplash Screen=no such picture.gif\r\nPreffer Native Splash Screen=yes\r\n";
+    CHECK(testsupport::WriteFileUtf16(app.app().path(L"Marlwick 64.ini"), app.app().IniText(ini) + display));
+    const std::vector<std::wstring> environment = {L"MARLWICK_TRACE=" + app.trace()};
+    const JavaRun run = app.app().Run({L"a"}, environment);
+    CHECK_EQ(run.result.exitCode, DWORD(0));
+    CHECK_EQ(run.report["modules"], std::wstring(L"java.base,probe.lib,probe.mod"));
+    CHECK_EQ(run.report["jdk.module.path"], std::wstring(L"null"));
+    const std::wstring trace = ReadText(app.trace());
+    CHECK(Contains(trace, L"jvm: VM option -Djdk.module.main=probe.mod\r\n"));
+    CHECK(!Contains(trace, L"--module-path"));
+    CHECK(Contains(trace, L"splash: the runtime has no splash library (no java.desktop)"));
+    const JavaRun threw = app.app().Run({L"throw"}, environment);
+    CHECK_EQ(threw.result.exitCode, DWORD(1));
+    CHECK_EQ(threw.result.boxes.size(), size_t(1));
+    if (!threw.result.boxes.empty()) {
+        CHECK_EQ(threw.result.boxes[0].caption, std::wstring(L"Java Exception"));
+        bool named = false;
+        for (const auto& edit : threw.result.boxes[0].edits) named = named || Contains(edit.text, L"probe.mod was asked to throw");
+        for (const std::wstring& text : threw.result.boxes[0].StaticTexts()) named = named || Contains(text, L"probe.mod was asked to throw");
+        CHECK(named);
+    }
+}
+
 // A later start hands its arguments to secondaryMain of the main module's main class.
 TEST_CASE(SecondaryMainOfAModularApplication) {
     ModularApp app(L"java-modules-instance");

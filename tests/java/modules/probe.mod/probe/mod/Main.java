@@ -17,12 +17,14 @@ import java.util.stream.Collectors;
  * path if there is one, and (when java.management was added) the VM's input arguments.
  * With the argument "stay" main waits up to a minute for a file "stop" in the working directory;
  * secondaryMain writes its arguments to "secondary.txt" there and answers 40 plus their number.
+ * With the argument "throw" main ends with an exception after its report.
  */
 public final class Main {
     private Main() {}
 
     public static void main(String[] args) throws Exception {
         report(Main.class, args);
+        if (args.length > 0 && args[0].equals("throw")) throw new IllegalStateException("probe.mod was asked to throw");
         if (args.length > 0 && args[0].equals("stay")) {
             Files.write(Paths.get("started"), new byte[0]);
             for (int i = 0; i < 600 && !Files.exists(Paths.get("stop")); i++) Thread.sleep(100);
