@@ -49,6 +49,9 @@ void JNICALL VmAbortHook() {
         const std::vector<std::wstring> entries = ModulePathOptionEntries(start->vmOptions);
         std::wstring modulePath;
         for (const std::wstring& entry : entries) modulePath += (modulePath.empty() ? L"" : L";") + entry;
+        // A box the size of a 32,000-character path would not fit any screen.
+        constexpr size_t kShownPath = 512;
+        if (modulePath.size() > kShownPath) modulePath = modulePath.substr(0, kShownPath) + L"\x2026";
         ShowFormattedError(IDS_MAIN_MODULE_NOT_FOUND, {start->mainModule.module, modulePath});
         ExitProcess(static_cast<UINT>(-1));
     } catch (...) {
