@@ -250,7 +250,7 @@ TEST_CASE(StartupCacheWithAModulePath) {
     CHECK_EQ(made.size(), size_t(1));
     CHECK(Contains(ReadText(app.trace()), L"cache: cache created"));
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
-    CHECK(Contains(ReadText(app.trace()), L"\" is used"));
+    CHECK(Contains(ReadText(app.trace()), L"cache: the VM uses the cache"));
     ini.modulePath = L"\\mods\\probe.mod.jar;\\mods\\probe.lib.jar";
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
