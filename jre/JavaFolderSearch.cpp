@@ -371,8 +371,8 @@ FolderCandidate ExamineJavaFolder(JreSystem& system, const JreSettings& settings
         return c;
     }
     c.versionSource = L"release file";
-    if (!IsWithinBounds(c.candidate.version, settings.minimumVersion, settings.maximumVersion)) {
-        c.reason = L"outside Minimum Version / Maximum Version";
+    if (const wchar_t* refusal = BoundsRefusal(c.candidate.version, settings)) {
+        c.reason = refusal;
         return c;
     }
     if (!IsKeySearched(asKey, settings)) {

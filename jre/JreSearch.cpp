@@ -7,6 +7,7 @@
 #include "base/IniPaths.h"
 #include "base/PathText.h"
 #include "base/Trace.h"
+#include "runtime/ReleaseFile.h"
 
 bool FindLocalJre(JreSystem& system, std::wstring& home) {
     home.clear();
@@ -82,10 +83,40 @@ void TraceProbe(const wchar_t* source, const std::wstring& home, const JvmProbeR
                              : std::wstring(L"no JVM library of the wanted type")));
 }
 
+// A runtime named by "JRE Path" or lying beside the executable is taken whatever its version,
+// except by a Main Module, which needs Java 9 or later: its release file may refuse it.
+bool RefusedByModules(JreSystem& system, const JreSettings& settings, const wchar_t* source, const std::wstring& home) {
+    if (!settings.needsModules) return false;
+    std::string release;
+    bool complete = false;
+    std::wstring text;
+    JavaVersion version;
+    if (!system.ReadFileStart(WithTrailingBackslash(home) + L"release", kReleaseFileReadLimit, release, complete) ||
+        ReadReleaseVersion(release, complete, text) != ReleaseVersion::Found ||
+        !ParseJavaVersion(text, kVersionFillMinimum, version)) {
+        return false;  // no release file to tell: the main module is looked for in the runtime
+    }
+    const wchar_t* refusal = BoundsRefusal(version, settings);
+    if (refusal == nullptr || version.fields[0] >= kFirstModularJava) return false;
+    if (TraceOn()) TraceLine(std::wstring(L"jre: ") + source + L" \"" + home + L"\" refused: version " + text + L", " + refusal);
+    return true;
+}
+
 }  // namespace
 
-bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* chooser, JreSelection& selection) {
+bool FindJre(JreSystem& system, const JreSettings& wanted, JreFolderChooser* chooser, JreSelection& selection) {
     selection = JreSelection();
+    // A main module raises the minimum, so that every source refuses older runtimes alike and the
+    // JRE Not Found dialog names the version needed.
+    JreSettings settings = wanted;
+    if (settings.needsModules && settings.minimumVersion.fields[0] < kFirstModularJava) {
+        if (TraceOn()) {
+            TraceLine(L"jre: Main Module: the minimum version " +
+                      (IsOpenBound(settings.minimumVersion) ? std::wstring(L"(none)") : FormatJavaVersion(settings.minimumVersion)) +
+                      L" becomes 9, the first Java with modules");
+        }
+        settings.minimumVersion = JavaVersion::Of(kFirstModularJava, 0, 0, 0);
+    }
 
     // 1. The stored "JRE Path", environment references expanded; a folder without a library of the
     // wanted type (an unset variable among them) is passed over silently.
@@ -93,7 +124,7 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
         const std::wstring home = JrePathHome(system, system.ExpandEnvironment(settings.jrePath));
         const JvmProbeResult probe = ProbeJvmLibrary(system, home, settings.jvmType);
         TraceProbe(L"JRE Path", home, probe);
-        if (probe.Found()) {
+        if (probe.Found() && !RefusedByModules(system, settings, L"JRE Path", home)) {
             selection.jvmLibraryPath = probe.library;
             selection.runPairProduct = IsPairProductLibrary(system, settings, probe.library);
             if (TraceOn()) TraceLine(std::wstring(L"jre: pair product: ") + TraceFlag(selection.runPairProduct));
@@ -109,7 +140,7 @@ bool FindJre(JreSystem& system, const JreSettings& settings, JreFolderChooser* c
     if (FindLocalJre(system, localHome) && !localHome.empty()) {
         const JvmProbeResult probe = ProbeJvmLibrary(system, localHome, settings.jvmType);
         TraceProbe(L"local JRE", localHome, probe);
-        if (probe.Found()) {
+        if (probe.Found() && !RefusedByModules(system, settings, L"local JRE", localHome)) {
             // A library of the other architecture cannot be loaded here; with a pair product the
             // start goes there instead of to a certain load failure.
             selection.jvmLibraryPath = probe.library;

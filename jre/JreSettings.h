@@ -26,5 +26,20 @@ struct JreSettings {
     bool ibmFavoured = false;
     bool isService = false;
     std::wstring pairProduct;
+    bool needsModules = false;      // a "Main Module": only Java 9 and later have modules
     bool searchJavaFolders = true;  // JAVA_HOME, Path and the usual install folders after the registry
 };
+
+// The first Java version with modules; a "Main Module" raises the minimum to it.
+constexpr int32_t kFirstModularJava = 9;
+
+// Why the search refuses a runtime of `version`, for the trace; null when the bounds admit it.
+inline const wchar_t* BoundsRefusal(const JavaVersion& version, const JreSettings& settings) {
+    if (settings.needsModules && version.fields[0] < kFirstModularJava) {
+        return L"older than Java 9, which a Main Module needs";
+    }
+    if (!IsWithinBounds(version, settings.minimumVersion, settings.maximumVersion)) {
+        return L"outside Minimum Version / Maximum Version";
+    }
+    return nullptr;
+}

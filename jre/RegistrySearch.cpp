@@ -101,8 +101,8 @@ bool ExamineVersion(JreSystem& system, const JreSettings& settings, const KeyInH
     if (!key.current) {
         candidate.version = ParseJavaVersion(name, kVersionFillMinimum);
         versionSource = L"subkey name";
-        if (!IsWithinBounds(candidate.version, settings.minimumVersion, settings.maximumVersion)) {
-            reason = L"outside Minimum Version / Maximum Version";
+        if (const wchar_t* refusal = BoundsRefusal(candidate.version, settings)) {
+            reason = refusal;
             return false;
         }
     }
@@ -119,8 +119,8 @@ bool ExamineVersion(JreSystem& system, const JreSettings& settings, const KeyInH
     candidate.home = RuntimeHome(system, key.kind, registered);
     if (key.current) {
         candidate.version = RuntimeVersion(system, WithTrailingBackslash(registered), name, versionSource);
-        if (!IsWithinBounds(candidate.version, settings.minimumVersion, settings.maximumVersion)) {
-            reason = L"outside Minimum Version / Maximum Version";
+        if (const wchar_t* refusal = BoundsRefusal(candidate.version, settings)) {
+            reason = refusal;
             return false;
         }
     }

@@ -23,26 +23,46 @@ VmEnvironment ComposeVmEnvironment(const JavaSettings& settings, const std::wstr
     return environment;
 }
 
-std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts) {
+namespace {
+
+// The items of a ";"-separated setting, each expanded; relative items and wildcards are searched
+// beside the executable and stand for what the search finds. Each entry is followed by ";".
+// A module path, as java.exe's, passes over empty elements, and its wildcards also stand for folders.
+std::wstring ComposeSearchedList(const std::wstring& text, const std::wstring& executablePath, bool modulePath,
+                                 StartFacts& facts) {
     const std::wstring launcherFolder = FolderOf(executablePath);
-    std::wstring classPath;
-    for (const std::wstring& item : SplitList(settings.classPath)) {
+    std::wstring list;
+    for (const std::wstring& item : SplitList(text)) {
         const std::wstring entry = facts.Expand(item);
+        if (modulePath && entry.empty()) continue;
         if (!NeedsClassPathSearch(entry)) {
-            classPath += entry + L";";
+            list += entry + L";";
             continue;
         }
         const std::wstring searchPath = ClassPathSearchPath(entry, launcherFolder);
         const std::wstring prefix = FolderPrefixOf(searchPath);
-        // A wildcard stands for files: "." and "..", and folders, are no class path entries.
-        const bool wildcard = entry.find_first_of(L"*?") != std::wstring::npos;
+        // "." and ".." are never entries; a class path wildcard stands for files only.
+        const bool skipFolders = !modulePath && entry.find_first_of(L"*?") != std::wstring::npos;
         for (const StartFacts::Found& found : facts.Search(searchPath)) {
-            if (found.name == L"." || found.name == L".." || (wildcard && found.folder)) continue;
-            classPath += prefix + found.name + L";";
+            if (found.name == L"." || found.name == L".." || (skipFolders && found.folder)) continue;
+            list += prefix + found.name + L";";
         }
     }
+    return list;
+}
+
+}  // namespace
+
+std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts) {
+    std::wstring classPath = ComposeSearchedList(settings.classPath, executablePath, false, facts);
     if (settings.embeddedJar && !executablePath.empty()) classPath = executablePath + L";" + classPath;
     return classPath;
+}
+
+std::wstring ComposeModulePath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts) {
+    std::wstring modulePath = ComposeSearchedList(settings.modulePath, executablePath, true, facts);
+    if (!modulePath.empty()) modulePath.pop_back();  // java.exe's module path has no empty last element
+    return modulePath;
 }
 
 uint64_t MainThreadStackSize(uint64_t bytes, Arch arch) {
@@ -54,14 +74,19 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
                       bool parkMainThread, StartFacts& facts, JavaStart& start) {
     start = JavaStart();
     if (!environment.libraryPathOption.empty()) start.vmOptions.push_back(environment.libraryPathOption);
+    const bool modular = !settings.mainModule.module.empty();
     const std::wstring classPath = ComposeClassPath(settings, executablePath, facts);
-    if (classPath.empty()) return false;
+    if (classPath.empty() && !modular) return false;
 
-    std::vector<std::wstring> options{L"-Djava.class.path=" + classPath};
+    // As java.exe: a modular start without a class path names none.
+    std::vector<std::wstring> options;
+    if (!classPath.empty()) options.push_back(L"-Djava.class.path=" + classPath);
+    std::vector<std::wstring> parameters = SplitVmParameters(settings.vmParameters);
+    for (std::wstring& token : parameters) UnquoteToken(token);
+    JoinModuleOptionValues(parameters);
     bool haveMemory = false;
     uint64_t physical = 0, availableVirtual = 0, ceiling = UINT64_MAX;
-    for (std::wstring& token : SplitVmParameters(settings.vmParameters)) {
-        UnquoteToken(token);
+    for (std::wstring& token : parameters) {
         if (IsMemoryPercentageToken(token)) {
             if (!haveMemory) {
                 facts.MemoryStatus(physical, availableVirtual);
@@ -76,8 +101,18 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
         options.push_back(std::move(token));
     }
     for (const std::wstring& option : options) start.vmOptions.push_back(facts.Expand(option));
-
-    start.mainClass = settings.mainClass;
+    // The module path is expanded entry by entry already.
+    const std::wstring modulePath = ComposeModulePath(settings, executablePath, facts);
+    if (modular) {
+        for (std::wstring& option : MainModuleOptions(settings.mainModule.module, modulePath)) {
+            start.vmOptions.push_back(std::move(option));
+        }
+        start.mainModule = settings.mainModule;
+        start.mainClass = ReplaceChar(settings.mainModule.mainClass, L'.', L'/');
+    } else {
+        if (!modulePath.empty()) start.vmOptions.push_back(L"--module-path=" + modulePath);
+        start.mainClass = settings.mainClass;
+    }
     start.arguments = arguments;
     start.outputFile = settings.outputFile.empty() ? std::wstring() : facts.Expand(settings.outputFile);
     start.outputAppend = settings.outputAppend;
@@ -89,13 +124,15 @@ bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environ
     return true;
 }
 
-std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions) {
-    static const std::wstring kPrefix = L"-Djava.class.path=";
+namespace {
+
+// The entries of the last option that starts with `prefix`, cut at ";", empty ones left out.
+std::vector<std::wstring> LastPathOptionEntries(const std::vector<std::wstring>& vmOptions, const std::wstring& prefix) {
     std::vector<std::wstring> entries;
     for (const std::wstring& option : vmOptions) {
-        if (option.compare(0, kPrefix.size(), kPrefix) != 0) continue;
+        if (option.compare(0, prefix.size(), prefix) != 0) continue;
         entries.clear();
-        size_t from = kPrefix.size();
+        size_t from = prefix.size();
         while (from < option.size()) {
             size_t end = option.find(L';', from);
             if (end == std::wstring::npos) end = option.size();
@@ -106,10 +143,27 @@ std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>
     return entries;
 }
 
+}  // namespace
+
+std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions) {
+    return LastPathOptionEntries(vmOptions, L"-Djava.class.path=");
+}
+
+std::vector<std::wstring> ModulePathOptionEntries(const std::vector<std::wstring>& vmOptions) {
+    return LastPathOptionEntries(vmOptions, L"--module-path=");
+}
+
 void TraceJavaStart(const JavaStart& start) {
     if (!TraceOn()) return;
-    TraceLine(L"jvm: main class " + start.mainClass + L", " + DecimalText(start.arguments.size()) +
-              L" arguments");
+    const std::wstring count = DecimalText(start.arguments.size()) + L" arguments";
+    if (start.mainModule.module.empty()) {
+        TraceLine(L"jvm: main class " + start.mainClass + L", " + count);
+    } else {
+        TraceLine(L"jvm: main module " + start.mainModule.module + L", class " +
+                  (start.mainModule.mainClass.empty() ? std::wstring(L"from its ModuleMainClass")
+                                                      : start.mainModule.mainClass) + L", " + count);
+    }
     for (const std::wstring& option : start.vmOptions) TraceLine(L"jvm: VM option " + option);
     TraceLine(L"jvm: class path entries: " + DecimalText(ClassPathOptionEntries(start.vmOptions).size()));
+    for (const std::wstring& entry : ModulePathOptionEntries(start.vmOptions)) TraceLine(L"jvm: module path entry " + entry);
 }

@@ -7,14 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "jvm/ModuleOptions.h"
 #include "runtime/Architecture.h"
 
 // What the INI file says about the Java run, as read (texts not yet expanded).
 struct JavaSettings {
     std::wstring mainClass;  // dots already replaced by slashes
+    MainModuleName mainModule;  // "Main Module"; with a module name it is started instead of mainClass
     std::wstring systemPath;
     std::wstring libraryPath;
     std::wstring classPath;     // "Class Path", items separated by ";"
+    std::wstring modulePath;    // "Module Path", items separated by ";"
     bool embeddedJar = false;
     std::wstring vmParameters;  // "Virtual Machine Parameters"
     std::wstring outputFile;
@@ -67,7 +70,8 @@ VmEnvironment ComposeVmEnvironment(const JavaSettings& settings, const std::wstr
 
 // Everything the VM host needs for a start.
 struct JavaStart {
-    std::wstring mainClass;                 // slashes
+    std::wstring mainClass;                 // slashes; for a main module its class, once known
+    MainModuleName mainModule;              // empty module: a class start
     std::vector<std::wstring> arguments;    // the command line's, then the "Cmd" tokens
     std::vector<std::wstring> vmOptions;    // final order, before the "abort" and "exit" hooks
     uint64_t mainThreadStackSize = 0;       // from the last -Xss; 0: the virtual machine's default
@@ -87,18 +91,26 @@ uint64_t MainThreadStackSize(uint64_t bytes, Arch arch);
 
 // Composes the start after the environment has been set (the VM parameters are expanded with
 // the new "Path"). `executablePath` may be empty when unknown. False when the class path comes
-// out empty: then only `start.vmOptions` holds the library path option and nothing else is set.
+// out empty for a start without a main module: then only `start.vmOptions` holds the library path
+// option and nothing else is set. A main module gets the options java.exe gives the VM for
+// `--module-path P -m M[/C]`: no class path option without a class path, the module path and the
+// main module after the VM parameters.
 bool ComposeJavaStart(const JavaSettings& settings, const VmEnvironment& environment,
                       const std::wstring& executablePath, const std::vector<std::wstring>& arguments,
                       bool parkMainThread, StartFacts& facts, JavaStart& start);
 
 // The class path text (each entry followed by ";") for the "Class Path" setting.
 std::wstring ComposeClassPath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts);
+// The module path text for the "Module Path" setting, by the class path's rules, except that a
+// wildcard also stands for folders (exploded modules and folders of modules); entries joined by ";".
+std::wstring ComposeModulePath(const JavaSettings& settings, const std::wstring& executablePath, StartFacts& facts);
 
 // The entries of the class path option the VM takes (the last "-Djava.class.path="), empty ones
 // left out; none without one.
 std::vector<std::wstring> ClassPathOptionEntries(const std::vector<std::wstring>& vmOptions);
+// The same for the module path option ("--module-path=").
+std::vector<std::wstring> ModulePathOptionEntries(const std::vector<std::wstring>& vmOptions);
 
-// Writes the start to the launch trace: main class, argument count, each VM option and the number
-// of class path entries.
+// Writes the start to the launch trace: main class or main module, argument count, each VM option,
+// the number of class path entries and each module path entry.
 void TraceJavaStart(const JavaStart& start);

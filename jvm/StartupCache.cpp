@@ -65,7 +65,9 @@ std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions) {
             if (StartsWith(option, sharing)) return L"the VM parameters choose class-data sharing: " + option;
         }
     }
-    if (ClassPathOptionEntries(vmOptions).empty()) return L"the class path is empty";
+    bool mainModule = false;
+    for (const std::wstring& option : vmOptions) mainModule = mainModule || StartsWith(option, L"-Djdk.module.main=");
+    if (ClassPathOptionEntries(vmOptions).empty() && !mainModule) return L"the class path is empty";
     return std::wstring();
 }
 

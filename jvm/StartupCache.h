@@ -29,7 +29,8 @@ struct CacheRuntime {
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason);
 
 // Empty when the composed options allow a cache; otherwise why not, for the trace: the start
-// already names a class-data archive or cache, or turns sharing off, or has no class path.
+// already names a class-data archive or cache, or turns sharing off, or has neither a class path
+// nor a main module.
 std::wstring CacheBlockedByOptions(const std::vector<std::wstring>& vmOptions);
 
 // 16 hexadecimal digits that change with anything that makes a cache invalid: the runtime's home

@@ -10,6 +10,7 @@
 #include "base/Win32Text.h"
 #include "jvm/JniRef.h"
 #include "runtime/JavaVersion.h"
+#include "runtime/JvmProbe.h"
 #include "runtime/ReleaseFile.h"
 #include "runtime/Win32RuntimeFiles.h"
 
@@ -27,6 +28,22 @@ bool AppendStamp(const std::wstring& path, std::wstring& stamps) {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
     stamps += DecimalText(Join(data.nFileSizeHigh, data.nFileSizeLow)) + L":" +
               DecimalText(Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)) + L";";
+    return true;
+}
+
+// Appends the stamps of the files in a module path folder, in the file system's order; false when
+// it holds a folder (an exploded module), which no cache can hold.
+bool AppendFolderStamps(const std::wstring& folder, std::wstring& stamps) {
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search) return true;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+        stamps += name + L"=";
+        if (!AppendStamp(folder + L"\\" + name, stamps)) return false;
+    } while (FindNextFileW(search.get(), &found));
     return true;
 }
 
@@ -119,6 +136,15 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
             return false;
         }
     }
+    // A module path names jars and folders of jars. A main module that the runtime image holds
+    // changes with the image's lib\modules.
+    for (const std::wstring& entry : ModulePathOptionEntries(start.vmOptions)) {
+        if (!AppendStamp(entry, stamps) && !AppendFolderStamps(entry, stamps)) {
+            if (TraceOn()) Trace(L"none: the module path holds an exploded module, which a cache cannot hold: " + entry);
+            return false;
+        }
+    }
+    if (!start.mainModule.module.empty()) AppendStamp(WithTrailingBackslash(request.runtimeHome) + L"lib\\modules", stamps);
     const UserIniLocation location = MakeUserIniLocation(localAppData, request.productName, request.productCode,
                                                          request.executablePath);
     std::wstring stem = FileNameOf(request.executablePath);

@@ -36,7 +36,28 @@ void JNICALL VmExitHook(jint code) {
     } MARLWICK_CATCH_ALL {
     }
 }
-void JNICALL VmAbortHook() {}
+// The main module of a start whose VM is being created, for the abort hook; null otherwise.
+std::atomic<const JavaStart*> resolvingModules{nullptr};
+
+// The VM aborts while it creates the boot layer when the main module, or a module it requires,
+// is missing or the module path holds a file that is no module. java.exe leaves it at a line on
+// the error stream that the user of a windowed application never sees.
+void JNICALL VmAbortHook() {
+    try {
+        const JavaStart* start = resolvingModules.exchange(nullptr);
+        if (start == nullptr) return;
+        if (TraceOn()) TraceLine(L"jvm: the virtual machine stopped while it resolved the modules");
+        const std::vector<std::wstring> entries = ModulePathOptionEntries(start->vmOptions);
+        std::wstring modulePath;
+        for (const std::wstring& entry : entries) modulePath += (modulePath.empty() ? L"" : L";") + entry;
+        // A box the size of a 32,000-character path would not fit any screen.
+        constexpr size_t kShownPath = 512;
+        if (modulePath.size() > kShownPath) modulePath = modulePath.substr(0, kShownPath) + L"\x2026";
+        ShowFormattedError(IDS_MAIN_MODULE_NOT_FOUND, {start->mainModule.module, modulePath});
+        ExitProcess(static_cast<UINT>(-1));
+    } catch (...) {
+    }
+}
 
 UINT CreateVmReasonId(jint result) {
     switch (result) {
@@ -80,6 +101,82 @@ bool MainClassLooksLoadable(JNIEnv* env, jstring dottedName) {
     const bool hasMain = env->GetStaticMethodID(mainClass.get(), "main", "([Ljava/lang/String;)V") != nullptr;
     env->ExceptionClear();
     return hasMain;
+}
+
+// The outcome of looking for the main class of a main module.
+enum class ModuleLookup { Found, NoModule, NoMainClassAttribute, NoClass };
+
+// Clears a pending exception; true when there was none and `ok` holds.
+bool Succeeded(JNIEnv* env, bool ok) {
+    if (env->ExceptionCheck() == JNI_TRUE) {
+        env->ExceptionClear();
+        return false;
+    }
+    return ok;
+}
+
+// The main class of `module` in the boot layer as java.exe finds it: `dottedClass`, or the
+// module's ModuleMainClass when that is empty (then `dottedClass` receives it), loaded by the
+// module's class loader, in that module, with a static main(String[]). Everything used lies in
+// java.base.
+ModuleLookup FindModuleMainClass(JNIEnv* env, const std::wstring& module, std::wstring& dottedClass) {
+    LocalRef<jclass> layerClass(env, env->FindClass("java/lang/ModuleLayer"));
+    LocalRef<jclass> optionalClass(env, env->FindClass("java/util/Optional"));
+    LocalRef<jclass> moduleClass(env, env->FindClass("java/lang/Module"));
+    LocalRef<jclass> descriptorClass(env, env->FindClass("java/lang/module/ModuleDescriptor"));
+    LocalRef<jclass> classClass(env, env->FindClass("java/lang/Class"));
+    if (!Succeeded(env, layerClass && optionalClass && moduleClass && descriptorClass && classClass)) {
+        return ModuleLookup::NoModule;
+    }
+    jmethodID boot = env->GetStaticMethodID(layerClass.get(), "boot", "()Ljava/lang/ModuleLayer;");
+    jmethodID findModule = env->GetMethodID(layerClass.get(), "findModule", "(Ljava/lang/String;)Ljava/util/Optional;");
+    jmethodID isPresent = env->GetMethodID(optionalClass.get(), "isPresent", "()Z");
+    jmethodID get = env->GetMethodID(optionalClass.get(), "get", "()Ljava/lang/Object;");
+    jmethodID getDescriptor = env->GetMethodID(moduleClass.get(), "getDescriptor", "()Ljava/lang/module/ModuleDescriptor;");
+    jmethodID getClassLoader = env->GetMethodID(moduleClass.get(), "getClassLoader", "()Ljava/lang/ClassLoader;");
+    jmethodID mainClass = env->GetMethodID(descriptorClass.get(), "mainClass", "()Ljava/util/Optional;");
+    jmethodID forName = env->GetStaticMethodID(classClass.get(), "forName",
+                                               "(Ljava/lang/String;ZLjava/lang/ClassLoader;)Ljava/lang/Class;");
+    jmethodID getModule = env->GetMethodID(classClass.get(), "getModule", "()Ljava/lang/Module;");
+    if (!Succeeded(env, boot && findModule && isPresent && get && getDescriptor && getClassLoader && mainClass &&
+                            forName && getModule)) {
+        return ModuleLookup::NoModule;
+    }
+    // The present value of an Optional, or null.
+    const auto present = [&](jobject optional) -> jobject {
+        if (optional == nullptr || env->CallBooleanMethodA(optional, isPresent, nullptr) != JNI_TRUE) return nullptr;
+        return env->CallObjectMethod(optional, get);
+    };
+    LocalRef<jobject> layer(env, env->CallStaticObjectMethod(layerClass.get(), boot));
+    LocalRef<jstring> moduleName(env, NewJavaString(env, module));
+    if (!Succeeded(env, layer && moduleName)) return ModuleLookup::NoModule;
+    LocalRef<jobject> foundModule(env, env->CallObjectMethod(layer.get(), findModule, moduleName.get()));
+    LocalRef<jobject> moduleObject(env, present(foundModule.get()));
+    if (!Succeeded(env, static_cast<bool>(moduleObject))) return ModuleLookup::NoModule;
+
+    if (dottedClass.empty()) {
+        LocalRef<jobject> descriptor(env, env->CallObjectMethod(moduleObject.get(), getDescriptor));
+        LocalRef<jobject> named(env, descriptor ? env->CallObjectMethod(descriptor.get(), mainClass) : nullptr);
+        LocalRef<jstring> name(env, static_cast<jstring>(present(named.get())));
+        if (!Succeeded(env, static_cast<bool>(name))) return ModuleLookup::NoMainClassAttribute;
+        const jchar* chars = env->GetStringChars(name.get(), nullptr);
+        if (chars == nullptr) {
+            env->ExceptionClear();
+            return ModuleLookup::NoMainClassAttribute;
+        }
+        dottedClass.assign(reinterpret_cast<const wchar_t*>(chars), static_cast<size_t>(env->GetStringLength(name.get())));
+        env->ReleaseStringChars(name.get(), chars);
+    }
+    LocalRef<jobject> loader(env, env->CallObjectMethod(moduleObject.get(), getClassLoader));
+    LocalRef<jstring> className(env, NewJavaString(env, dottedClass));
+    if (!Succeeded(env, static_cast<bool>(className))) return ModuleLookup::NoClass;
+    LocalRef<jclass> found(env, static_cast<jclass>(env->CallStaticObjectMethod(classClass.get(), forName, className.get(),
+                                                                                JNI_FALSE, loader.get())));
+    if (!Succeeded(env, static_cast<bool>(found))) return ModuleLookup::NoClass;
+    LocalRef<jobject> classModule(env, env->CallObjectMethod(found.get(), getModule));
+    if (!Succeeded(env, env->IsSameObject(classModule.get(), moduleObject.get()) == JNI_TRUE)) return ModuleLookup::NoClass;
+    const bool hasMain = env->GetStaticMethodID(found.get(), "main", "([Ljava/lang/String;)V") != nullptr;
+    return Succeeded(env, hasMain) ? ModuleLookup::Found : ModuleLookup::NoClass;
 }
 
 // An exclusive hold of a slim reader/writer lock for the scope.
@@ -174,7 +271,9 @@ bool VmHost::CreateJavaVm() {
     JavaVM* vm = nullptr;
     void* env = nullptr;
     endObserver.store(observer_);
+    if (!start_->mainModule.module.empty()) resolvingModules.store(start_);
     const jint result = EntryPoint<JNI_CreateJavaVM_t>(jniCreateJavaVM_)(&vm, &env, &args);
+    resolvingModules.store(nullptr);
     if (result != JNI_OK) {
         if (TraceOn()) TraceLine(L"jvm: JNI_CreateJavaVM failed with " + DecimalText(result));
         const UINT reason = CreateVmReasonId(result);
@@ -202,10 +301,44 @@ jclass VmHost::LoadMainClassThroughHelper() {
     jmethodID checkAndLoadMain =
         env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
     if (checkAndLoadMain == nullptr) return nullptr;
-    LocalRef<jstring> name(env, NewJavaString(env, ReplaceChar(start_->mainClass, L'/', L'.')));
-    if (!name || !MainClassLooksLoadable(env, name.get())) return nullptr;
+    const bool modular = !start_->mainModule.module.empty();
+    // The helper's modes: a class from the class path, or "module/class" as java.exe's -m.
+    const jint kClassMode = 1, kModuleMode = 3;
+    const std::wstring dotted = ReplaceChar(mainClass_, L'/', L'.');
+    LocalRef<jstring> name(env, NewJavaString(env, modular ? start_->mainModule.module + L"/" + dotted : dotted));
+    // The module's class has been checked by FindModuleMainClass already.
+    if (!name || (!modular && !MainClassLooksLoadable(env, name.get()))) return nullptr;
     return static_cast<jclass>(
-        env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name.get()));
+        env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, modular ? kModuleMode : kClassMode, name.get()));
+}
+
+bool VmHost::FindMainModuleClass() {
+    const std::wstring& module = start_->mainModule.module;
+    std::wstring dottedClass = start_->mainModule.mainClass;
+    const ModuleLookup lookup = FindModuleMainClass(jniEnv_, module, dottedClass);
+    if (TraceOn()) {
+        static const wchar_t* const kOutcomes[] = {L"found", L"no such module in the boot layer",
+                                                   L"the module names no main class",
+                                                   L"no such class with a static main in the module"};
+        TraceLine(L"jvm: main class of module " + module + L": " +
+                  (dottedClass.empty() ? std::wstring(L"(none)") : dottedClass) + L": " +
+                  kOutcomes[static_cast<int>(lookup)]);
+    }
+    switch (lookup) {
+        case ModuleLookup::Found:
+            mainClass_ = ReplaceChar(dottedClass, L'.', L'/');
+            return true;
+        case ModuleLookup::NoModule:
+            ShowFormattedError(IDS_MAIN_MODULE_NOT_FOUND, {module, L""});
+            return false;
+        case ModuleLookup::NoMainClassAttribute:
+            ShowFormattedError(IDS_MODULE_NO_MAIN_CLASS, {module, module});
+            return false;
+        case ModuleLookup::NoClass:
+            ShowFormattedError(IDS_MODULE_MAIN_CLASS_NOT_FOUND, {dottedClass, module});
+            return false;
+    }
+    return false;
 }
 
 bool VmHost::InvokeMain() {
@@ -218,7 +351,8 @@ bool VmHost::InvokeMain() {
 
 bool VmHost::CallMain() {
     JNIEnv* env = jniEnv_;
-    const std::wstring& mainClass = start_->mainClass;
+    if (!start_->mainModule.module.empty() && !FindMainModuleClass()) return false;
+    const std::wstring& mainClass = mainClass_;
     jclass mainClassRef = LoadMainClassThroughHelper();
     if (mainClassRef == nullptr) {
         // A helper that threw leaves its exception pending; FindClass gets a clean slate.

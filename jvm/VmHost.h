@@ -75,6 +75,8 @@ private:
     bool CreateJavaVm();
     bool InvokeMain();
     jclass LoadMainClassThroughHelper();
+    // Finds the main module's main class (mainClass_ receives it); false after telling the user.
+    bool FindMainModuleClass();
     bool CallMain();
     bool FinishMainThread();
     SIZE_T DefaultStackSize();
@@ -101,7 +103,8 @@ private:
     bool deliveriesOpen_ = true;   // guarded by deliveryLock_
     int deliveriesInVm_ = 0;       // guarded by deliveryLock_
     JNIEnv* jniEnv_ = nullptr;  // the Java main thread's
-    // Copied from the start for the delivery threads, which may outlive Run.
+    // Copied from the start for the delivery threads, which may outlive Run; for a main module
+    // the class found in it.
     std::wstring mainClass_;
     bool parkAfterMain_ = false;
 };

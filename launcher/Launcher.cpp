@@ -83,11 +83,22 @@ bool Launcher::ReadSettings() {
         TraceLine(L"launcher: product name \"" + settings.productName + L"\", code \"" + settings.productCode +
                   L"\"; settings not in the files above take their defaults");
     }
-    if (ReadStartSettings(mainIni.text, userIni.exists ? &userIni.text : nullptr, settings) ==
-        SettingsResult::NoMainClass) {
-        if (TraceOn()) TraceLine(L"launcher: no Main Class");
-        ShowErrorBox(IDS_NO_MAIN_CLASS);
-        return false;
+    switch (ReadStartSettings(mainIni.text, userIni.exists ? &userIni.text : nullptr, settings)) {
+        case SettingsResult::NoMainClass:
+            if (TraceOn()) TraceLine(L"launcher: no Main Class");
+            ShowErrorBox(IDS_NO_MAIN_CLASS);
+            return false;
+        case SettingsResult::BadMainModule: {
+            const std::wstring text = GetLayeredString(mainIni.text, ini::kJreSection, ini::kMainModule);
+            if (TraceOn()) TraceLine(L"launcher: Main Module \"" + text + L"\" is not module or module/class");
+            ShowFormattedError(IDS_BAD_MAIN_MODULE, {text});
+            return false;
+        }
+        case SettingsResult::Ok: break;
+    }
+    if (TraceOn() && !settings.mainModule.module.empty()) {
+        TraceLine(L"launcher: main module \"" + MainModuleText(settings.mainModule) + L"\"" +
+                  (settings.mainClass.empty() ? L"" : L"; it wins over Main Class \"" + settings.mainClass + L"\""));
     }
     // Like a relative "JRE Path", a relative pair product lies beside the executable, never in the
     // working directory, where anyone may have put a program of that name.
@@ -144,7 +155,7 @@ bool Launcher::GatherVmOptions() {
     Win32StartFacts facts;
     const bool parkMainThread = settings.ibmAllowed || settings.ibmFavoured;
     if (!ComposeJavaStart(settings, vmEnvironment, modulePath, arguments, parkMainThread, facts, javaStart)) {
-        if (TraceOn()) TraceLine(L"launcher: the class path is empty");
+        if (TraceOn()) TraceLine(L"launcher: the class path is empty and there is no Main Module");
         ShowErrorBox(IDS_NO_CLASS_PATH);
         return false;
     }

@@ -136,7 +136,13 @@ SettingsResult ReadStartSettings(const IniValues& mainIni, const IniValues* user
     settings.searchJavaFolders = !EqualsAsciiNoCase(layered(ini::kJreSection, ini::kSearchJavaFolders), L"no");
 
     const std::wstring mainClass = layered(ini::kJreSection, ini::kMainClass);
-    if (mainClass.empty()) return SettingsResult::NoMainClass;
+    const std::wstring mainModule = layered(ini::kJreSection, ini::kMainModule);
+    if (!mainModule.empty()) {
+        if (!ParseMainModule(mainModule, settings.mainModule)) return SettingsResult::BadMainModule;
+        settings.needsModules = true;
+    } else if (mainClass.empty()) {
+        return SettingsResult::NoMainClass;
+    }
     settings.mainClass = MainClassToSlashes(mainClass);
 
     for (const SwitchRow& row : kSwitches) {
@@ -148,6 +154,7 @@ SettingsResult ReadStartSettings(const IniValues& mainIni, const IniValues* user
     settings.libraryPath = layered(ini::kJreSection, ini::kLibraryPath);
     settings.pairProduct = layered(ini::kApplicationSection, ini::kPairProduct);
     settings.classPath = layered(ini::kClassPathSection, ini::kClassPath);
+    settings.modulePath = layered(ini::kClassPathSection, ini::kModulePath);
     settings.vmParameters = layered(ini::kJreSection, ini::kVmParameters);
     settings.outputFile = layered(ini::kApplicationSection, ini::kOutputFile);
     settings.errorFile = layered(ini::kApplicationSection, ini::kErrorFile);

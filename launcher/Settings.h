@@ -31,11 +31,16 @@ void ApplyJvmSource(const std::wstring& text, JreSettings& settings);
 void ApplyVmProvider(const std::wstring& text, JreSettings& settings);
 std::wstring MainClassToSlashes(std::wstring mainClass);
 
-enum class SettingsResult { Ok, NoMainClass };
+enum class SettingsResult {
+    Ok,
+    NoMainClass,      // neither "Main Class" nor "Main Module"
+    BadMainModule,    // "Main Module" is not "module" or "module/class"
+};
 
 // The settings of a start, from the snapshot of the main INI file and, for an application whose
 // per-user INI file exists, the snapshot of that file (otherwise null), in their fixed order.
 // The layered keys fall back to the "+" sections; the product keys and [Display] do not.
+// A "Main Module" is started instead of a "Main Class" given beside it.
 void ReadProductInformation(const IniValues& mainIni, LauncherSettings& settings);
 SettingsResult ReadStartSettings(const IniValues& mainIni, const IniValues* userIni, LauncherSettings& settings);
 

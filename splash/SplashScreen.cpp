@@ -31,6 +31,11 @@ void SplashScreen::Start(const SplashSettings& settings, const std::wstring& jvm
     if (WantsNativeSplash(settings.preferNative)) {
         const std::wstring library = FindNativeSplashLibrary(jvmLibraryPath);
         if (!library.empty() && native_.Start(library, settings.image, FolderOf(jvmLibraryPath))) return;
+        // A runtime linked without java.desktop has no splash library: the own window shows it.
+        if (TraceOn()) {
+            TraceLine(library.empty() ? L"splash: the runtime has no splash library (no java.desktop): the launcher's window shows the picture"
+                                      : L"splash: the runtime's splash library did not start: the launcher's window shows the picture");
+        }
     }
     shared_ = std::make_shared<Shared>();
     shared_->settings = settings;

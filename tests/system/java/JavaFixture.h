@@ -106,6 +106,9 @@ struct JavaIni {
     std::wstring failureCheck;
     std::wstring jrePath;       // empty: JreHome()
     std::wstring startupCache;  // "Startup Cache", written when not empty
+    std::wstring mainModule;    // "Main Module", written when not empty
+    std::wstring modulePath;    // "Module Path", written when not empty
+    std::wstring extra;         // more lines of [Java Runtime Environment]
 };
 
 struct JavaRun {
@@ -166,7 +169,11 @@ public:
         if (!ini.systemPath.empty()) text += L"System Path=" + ini.systemPath + L"\r\n";
         if (!ini.vmProvider.empty()) text += L"VM Provider=" + ini.vmProvider + L"\r\n";
         if (!ini.startupCache.empty()) text += L"Startup Cache=" + ini.startupCache + L"\r\n";
-        if (ini.writeClassPath) text += L"[Class Path]\r\nClass Path=" + ini.classPath + L"\r\n";
+        if (!ini.mainModule.empty()) text += L"Main Module=" + ini.mainModule + L"\r\n";
+        text += ini.extra;
+        text += L"[Class Path]\r\n";
+        if (ini.writeClassPath) text += L"Class Path=" + ini.classPath + L"\r\n";
+        if (!ini.modulePath.empty()) text += L"Module Path=" + ini.modulePath + L"\r\n";
         text += L"[Application]\r\nOutput File=" + outputPath() + L"\r\nError File=" + errorPath() + L"\r\n";
         if (!ini.cmd.empty()) text += L"Cmd=" + ini.cmd + L"\r\n";
         if (!ini.embeddedJar.empty()) text += L"Embedded Jar=" + ini.embeddedJar + L"\r\n";
