@@ -43,7 +43,7 @@ std::atomic<const JavaStart*> resolvingModules{nullptr};
 // is missing or the module path holds a file that is no module. java.exe leaves it at a line on
 // the error stream that the user of a windowed application never sees.
 void JNICALL VmAbortHook() {
-    try {
+    MARLWICK_TRY {
         const JavaStart* start = resolvingModules.exchange(nullptr);
         if (start == nullptr) return;
         if (TraceOn()) TraceLine(L"jvm: the virtual machine stopped while it resolved the modules");
@@ -55,7 +55,7 @@ void JNICALL VmAbortHook() {
         if (modulePath.size() > kShownPath) modulePath = modulePath.substr(0, kShownPath) + L"\x2026";
         ShowFormattedError(IDS_MAIN_MODULE_NOT_FOUND, {start->mainModule.module, modulePath});
         ExitProcess(static_cast<UINT>(-1));
-    } catch (...) {
+    } MARLWICK_CATCH_ALL {
     }
 }
 
