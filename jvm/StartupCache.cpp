@@ -58,14 +58,14 @@ bool PropertyMattersToCache(const std::wstring& option) {
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason) {
     reason.clear();
     const int32_t featureVersion = runtime.featureVersion;
+    if (featureVersion >= 19 && runtime.hasJavaExe) return CacheMechanism::ClassListArchive;
     if (featureVersion >= 25) {
-        if (runtime.hasJavaExe) return CacheMechanism::AheadOfTime;
-        reason = L"the runtime has no bin\\java.exe, which assembles the ahead-of-time cache";
+        reason = L"the runtime has no bin\\java.exe, which assembles the cache";
         return CacheMechanism::None;
     }
     if (featureVersion >= 19) {
         if (runtime.hasBaseArchive) return CacheMechanism::DynamicArchive;
-        reason = L"the runtime has no base class-data archive (bin\\server\\classes.jsa)";
+        reason = L"the runtime has neither bin\\java.exe nor a base class-data archive (bin\\server\\classes.jsa)";
         return CacheMechanism::None;
     }
     reason = featureVersion <= 0 ? L"the runtime's version is unknown" : L"runtimes before Java 19 keep no cache";
@@ -142,15 +142,14 @@ std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>&
     return obsolete;
 }
 
-std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, bool create, const std::wstring& cachePath,
-                                              const std::wstring& tempPath) {
+std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, int32_t featureVersion, bool create,
+                                              const std::wstring& cachePath, const std::wstring& tempPath) {
     if (mechanism == CacheMechanism::None) return {};
-    const bool aot = mechanism == CacheMechanism::AheadOfTime;
     std::vector<std::wstring> options;
     // The VM's warnings about a cache it cannot use or write would otherwise reach the console.
     // The "aot" tag only exists from Java 25 on; an unknown tag would stop an older VM.
-    options.push_back(aot ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
-    if (create && aot) {
+    options.push_back(featureVersion >= 25 ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
+    if (create && mechanism == CacheMechanism::ClassListArchive) {
         // Only the list of the classes as they load, which costs the start next to nothing: the
         // archive is assembled from it by a process of its own once this one has ended.
         options.push_back(L"-XX:DumpLoadedClassList=" + ClassListPathOf(tempPath));
@@ -166,7 +165,7 @@ std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, bool cre
 
 const wchar_t* CacheMechanismText(CacheMechanism mechanism) {
     switch (mechanism) {
-        case CacheMechanism::AheadOfTime: return L"ahead-of-time cache";
+        case CacheMechanism::ClassListArchive: return L"class-data archive";
         case CacheMechanism::DynamicArchive: return L"dynamic class-data archive";
         default: return L"none";
     }
@@ -216,7 +215,7 @@ std::wstring AssemblyLockName(const std::wstring& cachePath) {
     return L"Local\\StartupCacheAssembly." + HexDigits(TextHash().Add(folded).value());
 }
 
-std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>& vmOptions,
+std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>& vmOptions, int32_t featureVersion,
                                                 const std::wstring& classListPath, const std::wstring& tempPath) {
     std::vector<std::wstring> arguments;
     for (const std::wstring& option : vmOptions) {
@@ -239,7 +238,8 @@ std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>&
     arguments.push_back(L"-Xshare:dump");
     arguments.push_back(L"-XX:SharedClassListFile=" + classListPath);
     arguments.push_back(L"-XX:SharedArchiveFile=" + tempPath);
-    arguments.push_back(L"-XX:+AOTClassLinking");
+    // Linked ahead of time too, from Java 24 on: the classes are ready for use as they load.
+    if (featureVersion >= 24) arguments.push_back(L"-XX:+AOTClassLinking");
     return arguments;
 }
 

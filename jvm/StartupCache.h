@@ -2,14 +2,14 @@
 // the key that names a valid cache, the file names, which old files go, and the VM options that
 // create or use the cache. No <windows.h>; jvm/StartupCacheFiles does the file work.
 //
-// Java 25 and later keep an ahead-of-time cache: a class-data archive with the application's
-// classes loaded and linked ahead of time. The first start only lists the classes as they load
+// Java 19 and later keep a class-data archive of the application's classes, loaded (and from
+// Java 24 on linked) ahead of time. The first start only lists the classes as they load
 // (-XX:DumpLoadedClassList), and a process of its own assembles the archive from that list once
-// the launcher has gone (the runtime's java.exe with -Xshare:dump -XX:+AOTClassLinking, watched by
-// the launcher started in its assembly mode); -XX:SharedArchiveFile reads it. (The runtime's own
-// training run, -XX:AOTMode=record, costs the start seconds as it ends: it writes a whole archive.)
-// Java 19 to 24 keep a dynamic class-data archive on top of the runtime's base archive
-// (-XX:ArchiveClassesAtExit, written by the VM as it ends; -XX:SharedArchiveFile). A new cache is
+// the launcher has gone (the runtime's java.exe with -Xshare:dump, watched by the launcher started
+// in its assembly mode); -XX:SharedArchiveFile reads it. (Java 25's own training run,
+// -XX:AOTMode=record, costs the start seconds as it ends: it writes a whole archive.) A Java 19 to
+// 24 runtime without bin\java.exe but with its base archive keeps a dynamic class-data archive on
+// top of it instead (-XX:ArchiveClassesAtExit, written by the VM as it ends). A new cache is
 // written under a temporary name that no start reads and renamed when complete, so that a cache
 // under its final name is always complete.
 #pragma once
@@ -20,7 +20,7 @@
 
 enum class CacheMechanism {
     None,
-    AheadOfTime,     // Java 25 and later
+    ClassListArchive,  // Java 19 and later with bin\java.exe: assembled from a class list
     DynamicArchive,  // Java 19 to 24, with the base archive
 };
 
@@ -28,7 +28,7 @@ enum class CacheMechanism {
 struct CacheRuntime {
     int32_t featureVersion = 0;  // 25 for "25.0.2", 8 for "1.8.0_412"; 0 when unknown
     bool hasBaseArchive = false; // bin\server\classes.jsa, under the dynamic archive
-    bool hasJavaExe = false;     // bin\java.exe, which Java 25 starts to assemble its cache
+    bool hasJavaExe = false;     // bin\java.exe, which assembles the class-data archive
 };
 // The mechanism for the runtime; with None, `reason` says why.
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason);
@@ -109,7 +109,7 @@ std::wstring AssemblyLockName(const std::wstring& cachePath);
 // The arguments of the runtime's java.exe that assemble the cache at `tempPath` from the class list
 // at `classListPath`: the start's VM options that shape the cache (those its key counts, without
 // the start's own cache and logging options), the class path as -cp, and the assembly's options.
-std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>& vmOptions,
+std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>& vmOptions, int32_t featureVersion,
                                                 const std::wstring& classListPath, const std::wstring& tempPath);
 // The arguments as a java.exe argument file ("@file"): one per line, quoted, with the backslash
 // and the quote escaped; no length limit, unlike a command line.
@@ -129,10 +129,10 @@ std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>&
 // ClassListPathOf(tempPath).
 // The VM's own cache messages are switched off on the console; a damaged cache is detected by its
 // checksums and ignored.
-std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, bool create, const std::wstring& cachePath,
-                                              const std::wstring& tempPath);
+std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, int32_t featureVersion, bool create,
+                                              const std::wstring& cachePath, const std::wstring& tempPath);
 
-// "ahead-of-time cache", "dynamic class-data archive", "none".
+// "class-data archive", "dynamic class-data archive", "none".
 const wchar_t* CacheMechanismText(CacheMechanism mechanism);
 
 // The class list that `tempPath`'s start writes: "<temp>.classlist"; its java.exe argument

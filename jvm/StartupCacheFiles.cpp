@@ -147,7 +147,7 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
     cachePath_ = location.codeFolder + L"\\" + names.cache;
     tempPath_ = location.codeFolder + L"\\" + names.temp;
     CacheKeyState state;
-    if (request.mechanism == CacheMechanism::AheadOfTime) state.assemblyUnderWay = AssemblyUnderWay(cachePath_);
+    if (request.mechanism == CacheMechanism::ClassListArchive) state.assemblyUnderWay = AssemblyUnderWay(cachePath_);
     // Without an assembly under way, the files of starts that have ended are what a killed
     // assembly left.
     for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key,
@@ -165,10 +165,12 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
         return false;
     }
     mechanism_ = request.mechanism;
+    featureVersion_ = request.featureVersion;
     creating_ = step == CacheStep::Create;
-    if (creating_ && mechanism_ == CacheMechanism::AheadOfTime) {
+    if (creating_ && mechanism_ == CacheMechanism::ClassListArchive) {
         javaExe_ = request.runtimeHome + L"\\bin\\java.exe";
-        assemblyArguments_ = AssemblyJavaArguments(start.vmOptions, ClassListPathOf(tempPath_), tempPath_);
+        assemblyArguments_ = AssemblyJavaArguments(start.vmOptions, request.featureVersion, ClassListPathOf(tempPath_),
+                                                    tempPath_);
     }
     if (creating_) {
         // In a folder the user cannot write to, every start would record a cache for nothing.
@@ -182,11 +184,11 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
         }
     }
     active_ = true;
-    for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
+    for (std::wstring& option : StartupCacheOptions(mechanism_, featureVersion_, creating_, cachePath_, tempPath_)) {
         start.vmOptions.push_back(std::move(option));
     }
     if (TraceOn()) {
-        const std::wstring created = mechanism_ == CacheMechanism::AheadOfTime
+        const std::wstring created = mechanism_ == CacheMechanism::ClassListArchive
                                          ? L" does not exist yet: this start records its class list \"" +
                                                ClassListPathOf(tempPath_) + L"\" for an assembly after its end"
                                          : L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"";
@@ -201,7 +203,7 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
     if (!active_ || creating_) return;
     if (VmUsesSharedArchive(env)) {
         if (TraceOn()) {
-            Trace(mechanism_ == CacheMechanism::AheadOfTime
+            Trace(mechanism_ == CacheMechanism::ClassListArchive
                       ? L"the VM uses the cache"
                       : L"the VM uses class-data sharing (whether with the dynamic archive, it does not say)");
         }
@@ -216,7 +218,7 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
 void StartupCacheFiles::VmEnded() {
     if (!active_ || !creating_) return;
     active_ = false;
-    if (mechanism_ == CacheMechanism::AheadOfTime) {
+    if (mechanism_ == CacheMechanism::ClassListArchive) {
         HandOverToAssembly();
         return;
     }

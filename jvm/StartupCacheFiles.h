@@ -13,6 +13,7 @@
 // What the launcher knows of the application and the runtime.
 struct StartupCacheRequest {
     CacheMechanism mechanism = CacheMechanism::None;
+    int32_t featureVersion = 0;
     std::wstring runtimeHome;
     std::wstring releaseVersion;  // JAVA_VERSION's value
     std::wstring jvmLibraryPath;
@@ -49,6 +50,7 @@ private:
     bool active_ = false;
     bool vmCreated_ = false;
     CacheMechanism mechanism_ = CacheMechanism::None;
+    int32_t featureVersion_ = 0;
     std::wstring cachePath_;
     std::wstring tempPath_;
     std::wstring failedPath_;

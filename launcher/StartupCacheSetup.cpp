@@ -26,6 +26,7 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
         }
         return false;
     }
+    request.featureVersion = runtime.featureVersion;
     request.runtimeHome = jvmHome;
     request.jvmLibraryPath = jvmLibraryPath;
     request.executablePath = executablePath;

@@ -16,15 +16,14 @@ std::string Joined(const std::vector<std::wstring>& items) {
 TEST_CASE(ChooseCacheMechanism_ByVersionBaseArchiveAndJavaExe) {
     struct Row { int32_t version; bool baseArchive, javaExe; CacheMechanism expected; };
     const Row rows[] = {
-        {25, false, true, CacheMechanism::AheadOfTime},  // the ahead-of-time cache needs no base archive
-        {25, true, true, CacheMechanism::AheadOfTime},
-        {31, false, true, CacheMechanism::AheadOfTime},
+        {25, false, true, CacheMechanism::ClassListArchive},  // the class list needs no base archive
+        {31, false, true, CacheMechanism::ClassListArchive},
         {25, true, false, CacheMechanism::None},  // nothing to assemble the cache with
-        {24, true, false, CacheMechanism::DynamicArchive},
-        {19, true, true, CacheMechanism::DynamicArchive},
-        {21, false, true, CacheMechanism::None},  // the dynamic archive sits on the base archive
+        {19, false, true, CacheMechanism::ClassListArchive},
+        {24, true, true, CacheMechanism::ClassListArchive},
+        {24, true, false, CacheMechanism::DynamicArchive},  // the VM writes it on top of the base archive
+        {21, false, false, CacheMechanism::None},
         {18, true, true, CacheMechanism::None},
-        {17, true, true, CacheMechanism::None},
         {8, true, true, CacheMechanism::None},
         {0, true, true, CacheMechanism::None},  // version unknown
     };
@@ -137,17 +136,20 @@ TEST_CASE(ObsoleteCacheFiles_OtherKeysAndAbandonedFiles) {
 }
 
 TEST_CASE(StartupCacheOptions_CreateOrUse) {
-    struct Row { CacheMechanism mechanism; bool create; std::string expected; };
+    struct Row { CacheMechanism mechanism; int32_t version; bool create; std::string expected; };
     const Row rows[] = {
-        {CacheMechanism::AheadOfTime, true, "-Xlog:aot*=off,cds*=off|-XX:DumpLoadedClassList=C:\\c\\t.tmp.classlist|"},
-        {CacheMechanism::AheadOfTime, false,
+        {CacheMechanism::ClassListArchive, 25, true, "-Xlog:aot*=off,cds*=off|-XX:DumpLoadedClassList=C:\\c\\t.tmp.classlist|"},
+        {CacheMechanism::ClassListArchive, 25, false,
          "-Xlog:aot*=off,cds*=off|-XX:SharedArchiveFile=C:\\c\\a.aot|-XX:+VerifySharedSpaces|"},
-        {CacheMechanism::DynamicArchive, true, "-Xlog:cds*=off|-XX:ArchiveClassesAtExit=C:\\c\\t.tmp|"},
-        {CacheMechanism::DynamicArchive, false, "-Xlog:cds*=off|-XX:SharedArchiveFile=C:\\c\\a.aot|-XX:+VerifySharedSpaces|"},
-        {CacheMechanism::None, true, ""},
+        // Before Java 25 an "aot" log tag would stop the VM.
+        {CacheMechanism::ClassListArchive, 21, true, "-Xlog:cds*=off|-XX:DumpLoadedClassList=C:\\c\\t.tmp.classlist|"},
+        {CacheMechanism::DynamicArchive, 21, true, "-Xlog:cds*=off|-XX:ArchiveClassesAtExit=C:\\c\\t.tmp|"},
+        {CacheMechanism::DynamicArchive, 21, false, "-Xlog:cds*=off|-XX:SharedArchiveFile=C:\\c\\a.aot|-XX:+VerifySharedSpaces|"},
+        {CacheMechanism::None, 25, true, ""},
     };
     for (const Row& row : rows) {
-        CHECK_EQ(Joined(StartupCacheOptions(row.mechanism, row.create, L"C:\\c\\a.aot", L"C:\\c\\t.tmp")), row.expected);
+        CHECK_EQ(Joined(StartupCacheOptions(row.mechanism, row.version, row.create, L"C:\\c\\a.aot", L"C:\\c\\t.tmp")),
+                 row.expected);
     }
 }
 
@@ -219,11 +221,11 @@ TEST_CASE(AssemblyJavaArguments_TheCacheShapingOptionsAndTheClassPath) {
                            L"-Xmx512m", L"-Dapp.title=Demo", L"-Djdk.module.addmods=java.sql",
                            L"-Xlog:aot=info:file=aot-%p.log", L"-verbose:class", L"-XX:+UseSerialGC",
                            L"-Xlog:aot*=off,cds*=off", L"-XX:DumpLoadedClassList=C:\\c\\t.tmp.classlist"};
-    const Options arguments = AssemblyJavaArguments(start, L"C:\\c\\t.tmp.classlist", L"C:\\c\\t.tmp");
-    CHECK_EQ(Joined(arguments),
-             std::string("-Xmx512m|-Djdk.module.addmods=java.sql|-XX:+UseSerialGC|-cp|C:\\app\\a.jar;C:\\My App\\b.jar|"
-                         "-Xshare:dump|-XX:SharedClassListFile=C:\\c\\t.tmp.classlist|-XX:SharedArchiveFile=C:\\c\\t.tmp|"
-                         "-XX:+AOTClassLinking|"));
+    const std::string common = "-Xmx512m|-Djdk.module.addmods=java.sql|-XX:+UseSerialGC|-cp|C:\\app\\a.jar;C:\\My App\\b.jar|"
+                               "-Xshare:dump|-XX:SharedClassListFile=C:\\c\\t.tmp.classlist|-XX:SharedArchiveFile=C:\\c\\t.tmp|";
+    CHECK_EQ(Joined(AssemblyJavaArguments(start, 25, L"C:\\c\\t.tmp.classlist", L"C:\\c\\t.tmp")),
+             common + "-XX:+AOTClassLinking|");
+    CHECK_EQ(Joined(AssemblyJavaArguments(start, 23, L"C:\\c\\t.tmp.classlist", L"C:\\c\\t.tmp")), common);
     CHECK_EQ(JavaArgumentFileText({L"-cp", L"C:\\My App\\a.jar", L"say \"hi\""}),
              std::wstring(L"\"-cp\"\r\n\"C:\\\\My App\\\\a.jar\"\r\n\"say \\\"hi\\\"\"\r\n"));
 }

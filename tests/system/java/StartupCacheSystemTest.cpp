@@ -283,8 +283,6 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
     const Row rows[] = {
         {L"key says no", L"", L"no", L"\\lib\\*.jar", L"", L""},
         {L"Java 17", L"MARLWICK_JRE_17", L"yes", L"\\lib\\*.jar", L"", L"cache: none: runtimes before Java 19"},
-        {L"Java 21 without base archive", L"MARLWICK_JRE_21", L"YES", L"\\lib\\*.jar", L"",
-         L"cache: none: the runtime has no base class-data archive"},
         {L"folder on the class path", L"", L"yes", L"\\lib\\*.jar;\\lib", L"", L"the class path holds a folder"},
         {L"no LOCALAPPDATA folder", L"", L"yes", L"\\lib\\*.jar", L"Q:\\nowhere", L"cannot be made"},
         {L"LOCALAPPDATA outside the code page", L"", L"yes", L"\\lib\\*.jar", L"C:\\\x4E2D\x6587", L"as it is"},
@@ -311,7 +309,20 @@ TEST_CASE(StartsWithoutACacheKeepTheirVmOptions) {
     }
 }
 
-// Java 19 to 24: the dynamic archive on top of the runtime's base archive; the VM makes the archive
+// Java 21 with its java.exe: the archive from the class list as with Java 25 (without linking
+// ahead of time), even though the runtime has no base archive.
+TEST_CASE(ClassListArchiveWithJava21) {
+    CacheApp cache(L"cache_java21");
+    REQUIRE_APP(cache.app());
+    JavaIni ini = CachedIni();
+    ini.jrePath = WindowsPathFromEnvironment(L"MARLWICK_JRE_21");
+    ini.vmParameters = L"-Xlog:cds=info:file=aot-%p.log";
+    cache.app().WriteIni(ini);
+    CheckCreated(L"first", cache, cache.Run(), 0);
+    CheckUsed(L"used", cache, cache.Run(), L".aot", L"Opened archive ");  // Java 21's words
+}
+
+// Java 19 to 24 without java.exe: the dynamic archive on top of the runtime's base archive; the VM makes the archive
 // read-only, and an old one still goes when the key changes.
 TEST_CASE(DynamicArchiveWithTheBaseArchive) {
     CacheApp cache(L"cache_dynamic");
