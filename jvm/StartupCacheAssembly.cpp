@@ -69,20 +69,23 @@ bool StartJava(const std::wstring& javaExe, const std::wstring& argumentFile, co
     std::wstring commandLine = Quoted(javaExe) + L" " + Quoted(L"@" + argumentFile);
     STARTUPINFOEXW startup = {};
     startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_FORCEOFFFEEDBACK;
-    startup.StartupInfo.hStdInput = nullptr;
-    startup.StartupInfo.hStdOutput = log;
-    startup.StartupInfo.hStdError = log;
-    // Only the log is inherited, whatever else this process holds.
+    startup.StartupInfo.dwFlags = STARTF_FORCEOFFFEEDBACK;
+    // Only the log is inherited, whatever else this process holds; without a log, nothing.
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     std::vector<unsigned char> attributes(size);
     auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
     HANDLE inherited[] = {log};
-    const bool listed = size > 0 && InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+    const bool listed = log != INVALID_HANDLE_VALUE && size > 0 &&
+                        InitializeProcThreadAttributeList(list, 1, 0, &size) &&
                         UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
                                                   sizeof inherited, nullptr, nullptr);
-    if (listed) startup.lpAttributeList = list;
+    if (listed) {
+        startup.lpAttributeList = list;
+        startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+        startup.StartupInfo.hStdOutput = log;
+        startup.StartupInfo.hStdError = log;
+    }
     DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | BELOW_NORMAL_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT;
     if (listed) flags |= EXTENDED_STARTUPINFO_PRESENT;
     PROCESS_INFORMATION info = {};
@@ -105,7 +108,8 @@ UniqueHandle MakeKillOnCloseJob() {
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     if (!job) return job;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
     return job;
 }

@@ -370,6 +370,23 @@ TEST_CASE(FailedCacheIsNotTriedAgainSoon) {
     }
 }
 
+// A class list damaged between the start and the assembly: whatever the runtime makes of it, the
+// next start runs, and the trace says how the assembly ended.
+TEST_CASE(DamagedClassListLeavesTheNextStartCorrect) {
+    CacheApp cache(L"cache_damaged_list");
+    REQUIRE_APP(cache.app());
+    cache.app().WriteIni(CachedIni(L"probe.BlockCacheOutput"));
+    CHECK_EQ(cache.Run({L"damage"}).result.exitCode, DWORD(0));
+    CHECK_EQ(cache.WaitForAssemblies(), true);
+    const std::wstring trace = cache.Trace();
+    CHECK_EQ(Contains(trace, L"cache: assembly: cache created") || Contains(trace, L"cache: assembly: failed: "), true);
+    for (const std::wstring& name : cache.Files()) CHECK_EQ_AT(name, Contains(name, L".tmp"), false);
+    cache.app().WriteIni(CachedIni());
+    const JavaRun next = cache.Run();
+    CHECK_EQ(next.result.exitCode, DWORD(0));
+    CHECK_EQ(next.report.complete(), true);
+}
+
 // The assembly after the first start: what happens while it runs, then the start that uses the
 // cache it made.
 namespace {
