@@ -239,8 +239,12 @@ void StartupCacheFiles::VmEnded() {
 void StartupCacheFiles::HandOverToAssembly() {
     const std::wstring classList = ClassListPathOf(tempPath_);
     const std::wstring argumentFile = ArgumentFilePathOf(tempPath_);
+    if (!vmCreated_) {  // the start failed before the application ran: nothing worth a cache
+        DeleteCacheFile(classList);
+        return;
+    }
     if (!IsCacheFile(classList)) {
-        if (vmCreated_) MarkFailed(L"the VM recorded no class list");
+        MarkFailed(L"the VM recorded no class list");
         return;
     }
     // A start that recorded while another assembled leaves the assembly to that one.
