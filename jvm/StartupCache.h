@@ -2,11 +2,16 @@
 // the key that names a valid cache, the file names, which old files go, and the VM options that
 // create or use the cache. No <windows.h>; jvm/StartupCacheFiles does the file work.
 //
-// Java 25 and later keep an ahead-of-time cache (-XX:AOTCacheOutput writes it when the VM ends,
-// -XX:AOTCache reads it); Java 19 to 24 a dynamic class-data archive on top of the runtime's base
-// archive (-XX:ArchiveClassesAtExit, -XX:SharedArchiveFile). The VM writes a new cache under a
-// temporary name that no start reads; the launcher renames it once the VM has ended, so that a
-// cache under its final name is always complete.
+// Java 19 and later keep a class-data archive of the application's classes, loaded (and from
+// Java 24 on linked) ahead of time. The first start only lists the classes as they load
+// (-XX:DumpLoadedClassList), and a process of its own assembles the archive from that list once
+// the launcher has gone (the runtime's java.exe with -Xshare:dump, watched by the launcher started
+// in its assembly mode); -XX:SharedArchiveFile reads it. (Java 25's own training run,
+// -XX:AOTMode=record, costs the start seconds as it ends: it writes a whole archive.) A Java 19 to
+// 24 runtime without bin\java.exe but with its base archive keeps a dynamic class-data archive on
+// top of it instead (-XX:ArchiveClassesAtExit, written by the VM as it ends). A new cache is
+// written under a temporary name that no start reads and renamed when complete, so that a cache
+// under its final name is always complete.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +20,7 @@
 
 enum class CacheMechanism {
     None,
-    AheadOfTime,     // Java 25 and later
+    ClassListArchive,  // Java 19 and later with bin\java.exe: assembled from a class list
     DynamicArchive,  // Java 19 to 24, with the base archive
 };
 
@@ -23,7 +28,7 @@ enum class CacheMechanism {
 struct CacheRuntime {
     int32_t featureVersion = 0;  // 25 for "25.0.2", 8 for "1.8.0_412"; 0 when unknown
     bool hasBaseArchive = false; // bin\server\classes.jsa, under the dynamic archive
-    bool hasJavaExe = false;     // bin\java.exe, which Java 25 starts to assemble its cache
+    bool hasJavaExe = false;     // bin\java.exe, which assembles the class-data archive
 };
 // The mechanism for the runtime; with None, `reason` says why.
 CacheMechanism ChooseCacheMechanism(const CacheRuntime& runtime, std::wstring& reason);
@@ -59,18 +64,80 @@ struct CacheFolderFile {
     std::wstring name;
     bool stale = false;
 };
+
+// How long an assembly may take before it is stopped (and counted as failed): the benchmark's
+// application of about 3,100 classes needs 3 to 10 s under Wine.
+constexpr uint32_t kAssemblyTimeLimitMs = 3 * 60 * 1000;
+
+// What this start finds for its cache's key.
+struct CacheKeyState {
+    bool cacheExists = false;       // "<stem>.<key>.aot" or ".jsa"
+    bool failedRecently = false;    // "<stem>.<key>.failed", younger than an hour
+    bool assemblyUnderWay = false;  // another process assembles this key's cache right now
+};
+enum class CacheStep {
+    Use,     // the cache exists: the VM reads it
+    Create,  // the VM records (ahead-of-time) or writes (dynamic archive) the cache as it ends
+    None,    // neither: `reason` says why
+};
+CacheStep DecideCacheStep(const CacheKeyState& state, std::wstring& reason);
+
+// What the assembly process finds when it begins.
+struct AssemblyState {
+    bool classListExists = false;      // the class list of the start that ended
+    bool cacheExists = false;          // another assembly has finished meanwhile
+    bool anotherAssembly = false;      // holds this key's lock
+    bool batterySaver = false;         // the system saves energy: no heavy work in the background
+};
+// True when the assembly runs; otherwise `reason` says why not, for the trace. Either way the
+// class list is deleted when the assembly does not run: no mark of failure, so the next start
+// records again.
+bool ShouldAssemble(const AssemblyState& state, std::wstring& reason);
+
+// How the runtime's assembling process ended.
+struct AssemblyEnd {
+    bool finished = false;      // within the time limit
+    uint32_t exitCode = 0;
+    uint64_t tempSize = 0;      // of the temporary cache file, 0 when there is none
+};
+// Empty when the temporary file is a complete cache to rename into place; otherwise why not.
+std::wstring AssemblyFailure(const AssemblyEnd& end);
+
+// The name of the lock that one assembly of the cache at `cachePath` holds while it runs (a named
+// mutex in the session's namespace: it goes with the last process holding it, killed or not).
+std::wstring AssemblyLockName(const std::wstring& cachePath);
+
+// The arguments of the runtime's java.exe that assemble the cache at `tempPath` from the class list
+// at `classListPath`: the start's VM options that shape the cache (those its key counts, without
+// the start's own cache and logging options), the class path as -cp, and the assembly's options.
+std::vector<std::wstring> AssemblyJavaArguments(const std::vector<std::wstring>& vmOptions, int32_t featureVersion,
+                                                const std::wstring& classListPath, const std::wstring& tempPath);
+// The arguments as a java.exe argument file ("@file"): one per line, quoted, with the backslash
+// and the quote escaped; no length limit, unlike a command line.
+std::wstring JavaArgumentFileText(const std::vector<std::wstring>& arguments);
 // The files of this executable's caches that are no longer wanted: caches and failure marks under
 // another key, failure marks older than an hour (then the cache is tried again), and temporary
-// files (also the VM's "<temp>.config") that no start is writing any more. A temporary file
+// files (also "<temp>.classlist", ".args" and ".log") that no start is writing any more. A temporary file
 // younger than an hour may belong to a start that is still running and stays.
+// With `recorderGone` (when no assembly of the current key runs), also the current key's temporary
+// files whose start (the process id in their name) has ended: what a killed assembly left.
 std::vector<std::wstring> ObsoleteCacheFiles(const std::vector<CacheFolderFile>& files, const std::wstring& stem,
-                                             const std::wstring& currentKey);
+                                             const std::wstring& currentKey,
+                                             bool (*recorderGone)(uint32_t processId) = nullptr);
 
 // The VM options that use the existing cache at `cachePath`, or (`create`) have the VM write a new
-// one to `tempPath`. The VM's own cache messages are switched off on the console; a damaged cache
-// is detected by its checksums and ignored.
-std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, bool create, const std::wstring& cachePath,
-                                              const std::wstring& tempPath);
+// dynamic archive to `tempPath` or list its classes for the ahead-of-time cache at
+// ClassListPathOf(tempPath).
+// The VM's own cache messages are switched off on the console; a damaged cache is detected by its
+// checksums and ignored.
+std::vector<std::wstring> StartupCacheOptions(CacheMechanism mechanism, int32_t featureVersion, bool create,
+                                              const std::wstring& cachePath, const std::wstring& tempPath);
 
-// "ahead-of-time cache", "dynamic class-data archive", "none".
+// "class-data archive", "dynamic class-data archive", "none".
 const wchar_t* CacheMechanismText(CacheMechanism mechanism);
+
+// The class list that `tempPath`'s start writes: "<temp>.classlist"; its java.exe argument
+// file: "<temp>.args"; what the runtime prints while it assembles: "<temp>.log".
+std::wstring ClassListPathOf(const std::wstring& tempPath);
+std::wstring ArgumentFilePathOf(const std::wstring& tempPath);
+std::wstring AssemblyLogPathOf(const std::wstring& tempPath);

@@ -9,6 +9,7 @@
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
 #include "jvm/JniRef.h"
+#include "jvm/StartupCacheAssembly.h"
 #include "runtime/JavaVersion.h"
 #include "runtime/JvmProbe.h"
 #include "runtime/ReleaseFile.h"
@@ -52,12 +53,6 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The VM makes its class-data archives read-only, which DeleteFileW refuses.
-bool DeleteCacheFile(const std::wstring& path) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileW(path.c_str()) != FALSE;
-}
-
 bool MakeFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
@@ -86,6 +81,20 @@ std::vector<CacheFolderFile> ListCacheFolder(const std::wstring& folder, const s
         files.push_back({found.cFileName, nowTime > written + kHour});
     } while (FindNextFileW(search.get(), &found));
     return files;
+}
+
+// True while a process holds the lock of the cache's assembly.
+bool AssemblyUnderWay(const std::wstring& cachePath) {
+    UniqueHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, AssemblyLockName(cachePath).c_str()));
+    return static_cast<bool>(lock);
+}
+
+// True when no process runs under this id (one that cannot be opened for another reason runs).
+bool ProcessGone(uint32_t processId) {
+    if (processId == GetCurrentProcessId()) return false;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
 }
 
 // Callers test TraceOn() first, so that an untraced start builds none of the texts.
@@ -165,20 +174,35 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
 
     const std::wstring key = StartupCacheKey(request.runtimeHome, request.releaseVersion, start.vmOptions, stamps);
     const StartupCacheNames names = MakeStartupCacheNames(stem, key, request.mechanism, GetCurrentProcessId());
-    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key)) {
+    failedPath_ = location.codeFolder + L"\\" + names.failed;
+    cachePath_ = location.codeFolder + L"\\" + names.cache;
+    tempPath_ = location.codeFolder + L"\\" + names.temp;
+    CacheKeyState state;
+    if (request.mechanism == CacheMechanism::ClassListArchive) state.assemblyUnderWay = AssemblyUnderWay(cachePath_);
+    // Without an assembly under way, the files of starts that have ended are what a killed
+    // assembly left.
+    for (const std::wstring& name : ObsoleteCacheFiles(ListCacheFolder(location.codeFolder, stem), stem, key,
+                                                       state.assemblyUnderWay ? nullptr : &ProcessGone)) {
         // A file in use by another start stays until a later start.
         const bool deleted = DeleteCacheFile(location.codeFolder + L"\\" + name);
         if (TraceOn()) Trace(L"old file " + name + (deleted ? L" deleted" : L" still in use"));
     }
-    failedPath_ = location.codeFolder + L"\\" + names.failed;
-    if (IsFile(failedPath_)) {
-        if (TraceOn()) Trace(L"none: making this cache failed within the last hour (\"" + failedPath_ + L"\")");
+    state.cacheExists = IsCacheFile(cachePath_);
+    state.failedRecently = IsCacheFile(failedPath_);  // an older mark was deleted above
+    std::wstring reason;
+    const CacheStep step = DecideCacheStep(state, reason);
+    if (step == CacheStep::None) {
+        if (TraceOn()) Trace(L"none: " + reason + L" (\"" + (state.failedRecently ? failedPath_ : cachePath_) + L"\")");
         return false;
     }
     mechanism_ = request.mechanism;
-    cachePath_ = location.codeFolder + L"\\" + names.cache;
-    tempPath_ = location.codeFolder + L"\\" + names.temp;
-    creating_ = !IsFile(cachePath_);
+    featureVersion_ = request.featureVersion;
+    creating_ = step == CacheStep::Create;
+    if (creating_ && mechanism_ == CacheMechanism::ClassListArchive) {
+        javaExe_ = request.runtimeHome + L"\\bin\\java.exe";
+        assemblyArguments_ = AssemblyJavaArguments(start.vmOptions, request.featureVersion, ClassListPathOf(tempPath_),
+                                                    tempPath_);
+    }
     if (creating_) {
         // In a folder the user cannot write to, every start would record a cache for nothing.
         UniqueFile probe(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
@@ -191,11 +215,17 @@ bool StartupCacheFiles::Prepare(const StartupCacheRequest& request, JavaStart& s
         }
     }
     active_ = true;
-    for (std::wstring& option : StartupCacheOptions(mechanism_, creating_, cachePath_, tempPath_)) {
+    for (std::wstring& option : StartupCacheOptions(mechanism_, featureVersion_, creating_, cachePath_, tempPath_)) {
         start.vmOptions.push_back(std::move(option));
     }
-    if (TraceOn()) Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
-          (creating_ ? L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"" : L" is used"));
+    if (TraceOn()) {
+        const std::wstring created = mechanism_ == CacheMechanism::ClassListArchive
+                                         ? L" does not exist yet: this start records its class list \"" +
+                                               ClassListPathOf(tempPath_) + L"\" for an assembly after its end"
+                                         : L" does not exist yet: this start creates it under \"" + tempPath_ + L"\"";
+        Trace(std::wstring(CacheMechanismText(mechanism_)) + L" \"" + cachePath_ + L"\"" +
+              (creating_ ? created : L" is used"));
+    }
     return true;
 }
 
@@ -204,7 +234,7 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
     if (!active_ || creating_) return;
     if (VmUsesSharedArchive(env)) {
         if (TraceOn()) {
-            Trace(mechanism_ == CacheMechanism::AheadOfTime
+            Trace(mechanism_ == CacheMechanism::ClassListArchive
                       ? L"the VM uses the cache"
                       : L"the VM uses class-data sharing (whether with the dynamic archive, it does not say)");
         }
@@ -219,17 +249,12 @@ void StartupCacheFiles::VmCreated(JNIEnv* env) {
 void StartupCacheFiles::VmEnded() {
     if (!active_ || !creating_) return;
     active_ = false;
-    // The VM removes its configuration file only after the cache was written completely; one
-    // left behind means the creation failed half-way.
-    const std::wstring config = tempPath_ + L".config";
-    const bool failed = mechanism_ == CacheMechanism::AheadOfTime && IsFile(config);
-    if (failed || !IsFile(tempPath_)) {
-        DeleteCacheFile(tempPath_);
-        DeleteCacheFile(config);
-        if (!vmCreated_) return;  // the start failed before the VM could record anything
-        // Starts within the next hour do not try again: each try costs the VM its recording.
-        UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (TraceOn()) Trace(L"the VM wrote no complete cache; no new try for an hour");
+    if (mechanism_ == CacheMechanism::ClassListArchive) {
+        HandOverToAssembly();
+        return;
+    }
+    if (!IsCacheFile(tempPath_)) {
+        if (vmCreated_) MarkFailed(L"the VM wrote no complete cache");
         return;
     }
     // Never replaces: a cache that another start renamed first is as good as this one.
@@ -240,6 +265,56 @@ void StartupCacheFiles::VmEnded() {
     const DWORD error = GetLastError();
     DeleteCacheFile(tempPath_);
     if (TraceOn()) Trace(L"cache not renamed, error " + DecimalText(error));
+}
+
+void StartupCacheFiles::HandOverToAssembly() {
+    const std::wstring classList = ClassListPathOf(tempPath_);
+    const std::wstring argumentFile = ArgumentFilePathOf(tempPath_);
+    if (!vmCreated_) {  // the start failed before the application ran: nothing worth a cache
+        DeleteCacheFile(classList);
+        return;
+    }
+    if (!IsCacheFile(classList)) {
+        MarkFailed(L"the VM recorded no class list");
+        return;
+    }
+    // A start that recorded while another assembled leaves the assembly to that one.
+    std::wstring reason;
+    if (IsCacheFile(cachePath_)) {
+        reason = L"the cache exists already";
+    } else if (AssemblyUnderWay(cachePath_)) {
+        reason = L"another process assembles this cache";
+    }
+    if (!reason.empty()) {
+        DeleteCacheFile(classList);
+        if (TraceOn()) Trace(L"class list dropped: " + reason);
+        return;
+    }
+    // java.exe reads its argument file in the ANSI code page, as the VM takes its options.
+    const std::string text = ToAnsi(JavaArgumentFileText(assemblyArguments_));
+    bool written = false;
+    {
+        UniqueFile file(CreateFileW(argumentFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD done = 0;
+        written = file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+                  done == text.size();
+    }
+    uint32_t error = written ? 0 : GetLastError();
+    if (written && StartCacheAssembly({javaExe_, tempPath_, cachePath_, failedPath_}, error)) {
+        if (TraceOn()) Trace(L"class list recorded; the cache is assembled in the background");
+        return;
+    }
+    DeleteCacheFile(argumentFile);
+    DeleteCacheFile(classList);
+    MarkFailed(L"the assembly could not be started, error " + DecimalText(error));
+}
+
+// Starts within the next hour do not try again: each try costs the VM its recording.
+void StartupCacheFiles::MarkFailed(const std::wstring& why) {
+    DeleteCacheFile(tempPath_);
+    DeleteCacheFile(ClassListPathOf(tempPath_));
+    UniqueFile mark(CreateFileW(failedPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (TraceOn()) Trace(why + L"; no new try for an hour");
 }
 
 CacheRuntime InspectRuntime(const std::wstring& jvmHome, const std::wstring& jvmLibraryPath,

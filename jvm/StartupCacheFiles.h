@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "jvm/JavaStart.h"
 #include "jvm/StartupCache.h"
@@ -12,6 +13,7 @@
 // What the launcher knows of the application and the runtime.
 struct StartupCacheRequest {
     CacheMechanism mechanism = CacheMechanism::None;
+    int32_t featureVersion = 0;
     std::wstring runtimeHome;
     std::wstring releaseVersion;  // JAVA_VERSION's value
     std::wstring jvmLibraryPath;
@@ -36,15 +38,22 @@ public:
     // A cache the VM did not take (damaged, stale, foreign) is deleted, so the next start makes a
     // new one.
     void VmCreated(JNIEnv* env) override;
-    // The new cache, complete now, gets its final name; a failed creation's files are deleted.
+    // The new dynamic archive, complete now, gets its final name; an ahead-of-time record goes to
+    // its assembly; a failed creation's files are deleted.
     void VmEnded() override;
 
 private:
+    void HandOverToAssembly();
+    void MarkFailed(const std::wstring& why);
+
     bool creating_ = false;
     bool active_ = false;
     bool vmCreated_ = false;
     CacheMechanism mechanism_ = CacheMechanism::None;
+    int32_t featureVersion_ = 0;
     std::wstring cachePath_;
     std::wstring tempPath_;
     std::wstring failedPath_;
+    std::wstring javaExe_;
+    std::vector<std::wstring> assemblyArguments_;
 };

@@ -7,6 +7,7 @@
 #include "base/Trace.h"
 #include "base/Win32Trace.h"
 #include "launcher/Launcher.h"
+#include "launcher/StartupCacheSetup.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void ExcludeWorkingDirectoryFromDllSearch() {
 int RunLauncher() {
     ExcludeWorkingDirectoryFromDllSearch();
     StartTraceFromEnvironment();
+    if (IsStartupCacheAssembly()) return RunStartupCacheAssembly();
     int32_t exitCode = -1;
     {
         Launcher launcher;

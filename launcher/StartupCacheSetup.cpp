@@ -4,6 +4,7 @@
 
 #if defined(_WIN64)
 
+#include "jvm/StartupCacheAssembly.h"
 #include "jvm/StartupCacheFiles.h"
 
 namespace {
@@ -25,6 +26,7 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
         }
         return false;
     }
+    request.featureVersion = runtime.featureVersion;
     request.runtimeHome = jvmHome;
     request.jvmLibraryPath = jvmLibraryPath;
     request.executablePath = executablePath;
@@ -35,6 +37,9 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvm
     return true;
 }
 
+bool IsStartupCacheAssembly() { return IsCacheAssemblyProcess(); }
+int RunStartupCacheAssembly() { return RunCacheAssembly(); }
+
 #else
 
 bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring&, const std::wstring&,
@@ -42,5 +47,8 @@ bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring&, co
     if (settings.startupCache && TraceOn()) TraceLine(L"cache: none: the x86 executable keeps no start-up cache");
     return false;
 }
+
+bool IsStartupCacheAssembly() { return false; }
+int RunStartupCacheAssembly() { return -1; }
 
 #endif

@@ -16,3 +16,8 @@
 bool SetUpStartupCache(const LauncherSettings& settings, const std::wstring& jvmLibraryPath,
                        const std::wstring& jvmHome, const std::wstring& executablePath, VmHost& vmHost,
                        JavaStart& start);
+
+// True in the process that the launcher started to assemble a cache in the background (never in
+// the x86 executable); RunStartupCacheAssembly then does that work and gives the exit code.
+bool IsStartupCacheAssembly();
+int RunStartupCacheAssembly();
