@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <map>
@@ -240,6 +241,34 @@ private:
 };
 
 inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// The processes that run the program at `image`.
+inline std::vector<DWORD> ProcessesOf(const std::wstring& image) {
+    std::vector<DWORD> found;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t path[MAX_PATH * 2];
+        DWORD size = MAX_PATH * 2;
+        if (process && QueryFullProcessImageNameW(process.get(), 0, path, &size) && _wcsicmp(path, image.c_str()) == 0) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    return found;
+}
+
+// Waits until no process runs the program at `image` any more (the launcher's background
+// assembly of its start-up cache); false after about three and a half minutes.
+inline bool WaitUntilNoneRuns(const std::wstring& image) {
+    for (int i = 0; i < 2100; ++i) {
+        if (ProcessesOf(image).empty()) return true;
+        Sleep(100);
+    }
+    return false;
+}
 
 }  // namespace javatest
 

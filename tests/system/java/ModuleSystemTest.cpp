@@ -232,14 +232,17 @@ TEST_CASE(StartupCacheWithAModulePath) {
     const std::wstring folder = app.app().path(L"local\\Marlwick Java System Tests\\{B7E6C1D2-JAVA-TESTS}");
     const auto caches = [&folder] { return FindNames(folder + L"\\*.aot"); };
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
+    CHECK(WaitUntilNoneRuns(app.app().exe()));  // the cache is assembled after the start
     const std::vector<std::wstring> made = caches();
     CHECK_EQ(made.size(), size_t(1));
-    CHECK(Contains(ReadText(app.trace()), L"cache: cache created"));
+    CHECK(Contains(ReadText(app.trace()), L"cache: assembly: cache created"));
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
     CHECK(Contains(ReadText(app.trace()), L"cache: the VM uses the cache"));
     ini.modulePath = L"\\mods\\probe.mod.jar;\\mods\\probe.lib.jar";
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
+    CHECK(WaitUntilNoneRuns(app.app().exe()));
     CHECK_EQ(app.Run(ini).result.exitCode, DWORD(0));
+    CHECK(WaitUntilNoneRuns(app.app().exe()));
     const std::vector<std::wstring> remade = caches();
     CHECK_EQ(remade.size(), size_t(1));
     CHECK(!made.empty() && !remade.empty() && made[0] != remade[0]);

@@ -28,24 +28,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The processes that run the program at `image`.
-std::vector<DWORD> ProcessesOf(const std::wstring& image) {
-    std::vector<DWORD> found;
-    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return found;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        wchar_t path[MAX_PATH * 2];
-        DWORD size = MAX_PATH * 2;
-        if (process && QueryFullProcessImageNameW(process.get(), 0, path, &size) && _wcsicmp(path, image.c_str()) == 0) {
-            found.push_back(entry.th32ProcessID);
-        }
-    }
-    return found;
-}
-
 std::wstring ReadText(const std::wstring& path) {
     std::string bytes;
     return testsupport::ReadFileBytes(path, bytes) ? Utf8ToWide(bytes) : std::wstring();
