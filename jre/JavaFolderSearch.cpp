@@ -191,7 +191,8 @@ void SearchUsualFolders(Gathering& gathering) {
         if (!refused.empty()) {
             TraceRefused(L"folder", folder, refused);
         } else if (!system.SubfolderNames(folder, kMaxFolderEntries, names, more)) {
-            Trace({L"folder \"", folder, L"\": cannot be read"});
+            const bool exists = system.FolderExists(folder.substr(0, folder.size() - 1));  // without its closing backslash
+            Trace({L"folder \"", folder, exists ? L"\": cannot be read" : L"\": not there"});
         } else {
             // In the listing's order: the runtimes' order is decided by their versions.
             Trace({L"folder \"", folder, L"\": ", DecimalText(names.size()), L" folders",

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Trace.h"
 #include "jre/JavaFolderSearch.h"
 #include "jre/JreSearch.h"
 #include "jre/ReleaseVendor.h"
@@ -301,4 +302,34 @@ TEST_CASE(java_home_with_an_environment_reference_is_expanded_once) {
     JreSelection selection;
     CHECK_EQ(FindJre(f, s, nullptr, selection), true);
     CHECK_EQ(selection.jvmLibraryPath, std::wstring(L"D:\\jdks\\21\\bin\\server\\jvm.dll"));
+}
+
+namespace {
+std::vector<std::wstring> folderTrace;
+void CaptureFolderTrace(const std::wstring& line) { folderTrace.push_back(line); }
+}  // namespace
+
+// A usual folder that does not exist is not reported as one that could not be read.
+TEST_CASE(the_trace_tells_an_absent_folder_from_an_unreadable_one) {
+    FakeJreSystem f;
+    f.environment[L"ProgramFiles"] = kPf;
+    f.files.insert(std::wstring(kPf) + L"Java\\x");
+    f.unreadable.insert(std::wstring(kPf) + L"Java\\");
+    JreSettings s;
+    s.maximumVersion = ParseMaximumVersion(L"any");
+    RuntimeKeys seen;
+    size_t rejected = 0;
+    FolderJre found;
+    folderTrace.clear();
+    InstallTraceSink(&CaptureFolderTrace);
+    SearchJavaFolders(f, s, seen, rejected, found);
+    InstallTraceSink(nullptr);
+    auto traced = [](const std::wstring& text) {
+        for (const std::wstring& line : folderTrace) {
+            if (line.find(text) != std::wstring::npos) return true;
+        }
+        return false;
+    };
+    CHECK(traced(L"folder \"C:\\Program Files\\Java\\\": cannot be read"));
+    CHECK(traced(L"folder \"C:\\Program Files\\Eclipse Adoptium\\\": not there"));
 }
