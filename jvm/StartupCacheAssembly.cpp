@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <cstddef>
 #include <vector>
 
 #include "base/DecimalText.h"
 #include "base/IniFile.h"
 #include "base/PathText.h"
+#include "base/TextSplit.h"
 #include "base/Trace.h"
 #include "base/UniqueResource.h"
 #include "base/Win32Text.h"
@@ -246,12 +245,11 @@ bool IsCacheAssemblyProcess() {
 }
 
 int RunCacheAssembly() {
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr) return 1;
-    AssemblyPaths paths;
-    if (count == 5) paths = {arguments[1], arguments[2], arguments[3], arguments[4]};
-    LocalFree(arguments);
-    if (count != 5) return 1;
-    return Assemble(paths);
+    // StartCacheAssembly wrote this command line: five quoted paths, which hold no quote. The
+    // splitter of base is enough for it, and the start does not load shell32 for one call (every
+    // library loaded before the VM also costs the VM's own start).
+    StringList arguments;
+    SplitArguments(GetCommandLineW(), arguments);
+    if (arguments.size() != 5) return 1;
+    return Assemble({arguments[1], arguments[2], arguments[3], arguments[4]});
 }
