@@ -5,10 +5,10 @@ of its toolchain (stack protection for MinGW, Control Flow Guard for MSVC) and t
 load each imported DLL only from the system folder (a known DLL) or, for the common controls,
 through the side-by-side assembly that the embedded manifest names. The executables are statically linked.
 
-Where the build delay-loads the shell and COM libraries (every build but MinGW's x86, whose delay thunks
-do not work under WoW64), the imports must also stay among the libraries that the JVM library or the C
-runtime load anyway: every other library loaded before the VM costs the start twice, once to load it
-and once more in the VM's own start, which enumerates the process's modules."""
+The imports must also stay among the libraries that the JVM library or the C runtime load anyway
+(the shell and COM libraries are bound when first called): every other library loaded before the VM
+costs the start twice, once to load it and once more in the VM's own start, which enumerates the
+process's modules."""
 import argparse
 import os
 import struct
@@ -137,10 +137,9 @@ def check(path, arch, toolchain, subsystem="gui"):
         if lower in MANIFEST_DLLS and MANIFEST_DLLS[lower] in data:
             continue
         failures.append("imports %s, which is neither a known DLL nor bound by the manifest" % name)
-    if arch == "x64" or toolchain == "msvc":
-        extra = [name for name in imports if name.lower() not in START_DLLS and not name.lower().startswith("api-ms-win-")]
-        if extra:
-            failures.append("loads %s at start; delay-load it or do without it" % ", ".join(extra))
+    extra = [name for name in imports if name.lower() not in START_DLLS and not name.lower().startswith("api-ms-win-")]
+    if extra:
+        failures.append("loads %s at start; bind it when first called or do without it" % ", ".join(extra))
     if len(data) >= MAX_SIZE:
         failures.append("%d bytes, not under %d" % (len(data), MAX_SIZE))
     debug_sections = [name for name in pe["sections"] if name.startswith(".debug") or name.startswith("/")]
