@@ -23,8 +23,9 @@ KNOWN_DLLS = {
     "psapi.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
     "ntdll.dll",
 }
-# Bound by the manifest's dependency to the assembly in the side-by-side store.
+# What a launcher may import: what the JVM library or Wine's and Windows's own libraries load anyway.
 START_DLLS = {"kernel32.dll", "advapi32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
+# Bound by the manifest's dependency to the assembly in the side-by-side store.
 MANIFEST_DLLS = {"comctl32.dll": b"Microsoft.Windows.Common-Controls"}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, GUARD_CF = 0x0040, 0x0020, 0x0100, 0x4000
 # The windowed launcher is a GUI program, its console build a console (character-mode) program.
