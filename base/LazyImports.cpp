@@ -26,6 +26,13 @@ FARPROC Bind(const wchar_t* library, const char* name, void** pointer) {
     return function;
 }
 
+// The failure of a function that could not be bound: never a success code, even where the system
+// left no error behind.
+HRESULT BindFailure() {
+    const DWORD error = GetLastError();
+    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
 }  // namespace
 
 // One lazily bound function: library, return type, name, argument bytes (its stdcall decoration),
@@ -47,15 +54,15 @@ MARLWICK_LAZY(L"shell32.dll", HINSTANCE, ShellExecuteW, 24, reinterpret_cast<HIN
 MARLWICK_LAZY(L"shell32.dll", PIDLIST_ABSOLUTE, SHBrowseForFolderW, 4, nullptr, (LPBROWSEINFOW info), (info))
 MARLWICK_LAZY(L"shell32.dll", BOOL, SHGetPathFromIDListW, 8, FALSE, (PCIDLIST_ABSOLUTE list, LPWSTR path),
               (list, path))
-MARLWICK_LAZY(L"ole32.dll", HRESULT, CoInitializeEx, 8, HRESULT_FROM_WIN32(GetLastError()),
+MARLWICK_LAZY(L"ole32.dll", HRESULT, CoInitializeEx, 8, BindFailure(),
               (LPVOID reserved, DWORD model), (reserved, model))
 MARLWICK_LAZY(L"ole32.dll", void, CoUninitialize, 0, MARLWICK_VOID, (), ())
 MARLWICK_LAZY(L"ole32.dll", void, CoTaskMemFree, 4, MARLWICK_VOID, (LPVOID block), (block))
-MARLWICK_LAZY(L"ole32.dll", HRESULT, OleInitialize, 4, HRESULT_FROM_WIN32(GetLastError()), (LPVOID reserved),
+MARLWICK_LAZY(L"ole32.dll", HRESULT, OleInitialize, 4, BindFailure(), (LPVOID reserved),
               (reserved))
 MARLWICK_LAZY(L"ole32.dll", void, OleUninitialize, 0, MARLWICK_VOID, (), ())
-MARLWICK_LAZY(L"ole32.dll", HRESULT, CreateStreamOnHGlobal, 12, HRESULT_FROM_WIN32(GetLastError()),
+MARLWICK_LAZY(L"ole32.dll", HRESULT, CreateStreamOnHGlobal, 12, BindFailure(),
               (HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* stream), (block, deleteOnRelease, stream))
-MARLWICK_LAZY(L"oleaut32.dll", HRESULT, OleLoadPicture, 20, HRESULT_FROM_WIN32(GetLastError()),
+MARLWICK_LAZY(L"oleaut32.dll", HRESULT, OleLoadPicture, 20, BindFailure(),
               (LPSTREAM stream, LONG size, BOOL runmode, REFIID iid, LPVOID* picture),
               (stream, size, runmode, iid, picture))
